@@ -1,0 +1,135 @@
+#include "loop/game_loop.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include "loop/keyboard.h"
+#include "loop/platform.h"
+#include "loop/surfaces.h"
+#include "player/player.h"
+#include "screens/bursts.h"
+#include "screens/score_display.h"
+#include "world/world_tick.h"
+
+namespace {
+
+constexpr signed char kStateInitialise = 0;
+constexpr signed char kStatePlay = 3;
+
+constexpr char kCaption[] = "Frostrun - version 0.1 ";
+constexpr char kBackdropFile[] = "background.png";
+constexpr char kSpritesFile[] = "sprites.png";
+
+signed char game_state = kStateInitialise;
+char continue_flag = 'Y';
+SDL_Surface* screen = nullptr;
+SDL_Surface* backdrop = nullptr;
+SDL_Surface* sprites = nullptr;
+SDL_Event event;
+SDL_Rect* player_rect = nullptr;
+char direction = kCodeNone;
+char last_steer = kCodeNone;
+
+// Loads one image of the game or stops the run: without its images the
+// game has nothing to draw.
+SDL_Surface* load_image(const char* file_name)
+{
+    SDL_Surface* image = IMG_Load(file_name);
+    if (image == nullptr) {
+        std::fprintf(stderr, "Image error: %s: %s\n", file_name, IMG_GetError());
+        std::exit(1);
+    }
+    return image;
+}
+
+// Opens the window, loads the images and paints the backdrop. Presents
+// nothing: the first frame's flip shows the backdrop.
+int initialise()
+{
+    std::fputs(kCaption, stderr);
+    if (platform::init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL error: %s\n", SDL_GetError());
+        return 1;
+    }
+    std::atexit(SDL_Quit);
+    // SDL turns Ctrl-C and a termination request into a quit event, which
+    // the game ignores; give them back their usual effect so the game can
+    // always be stopped from outside.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+
+    SDL_Surface* video = platform::set_video_mode(640, 480, 16, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    if (video != nullptr) {
+        screen = open_persistent_screen(video);
+    }
+    if (screen == nullptr) {
+        std::fprintf(stderr, "Video error: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    SDL_WM_SetCaption(kCaption, nullptr);
+
+    backdrop = load_image(kBackdropFile);
+    sprites = load_image(kSpritesFile);
+    SDL_SetColorKey(sprites, SDL_SRCCOLORKEY, 0);
+    std::printf("the colorkey is %d\n", static_cast<int>(sprites->format->colorkey));
+    SDL_ShowCursor(SDL_DISABLE);
+
+    SDL_Rect backdrop_rect = {0, 0, 640, 480};
+    SDL_UpperBlit(backdrop, nullptr, screen, &backdrop_rect);
+
+    direction = kCodeStand;
+    game_state = kStatePlay;
+    return 0;
+}
+
+// One frame: keyboard, figure, score, bursts, world, then one flip.
+void play_frame()
+{
+    while (platform::poll_event(&event) != 0) {
+        if (event.type == SDL_KEYDOWN) {
+            direction = static_cast<char>(read_direction_key(&event));
+        }
+    }
+
+    player_rect = update_player(screen, sprites, backdrop, direction);
+    if (direction != kCodeJump) {
+        last_steer = direction;
+    }
+    update_score_display(screen, sprites, backdrop, 0, 0, 0, kScoreRefresh);
+    burst_effect(screen, sprites, backdrop, 0, 0, kBurstStep);
+    continue_flag = world_tick(screen, sprites, backdrop, player_rect);
+
+    if (direction == kCodeQuit) {
+        continue_flag = 'N';
+    }
+    // A jump code lasts one frame; the steering before it comes back.
+    if (direction == kCodeJump) {
+        direction = last_steer;
+    }
+    present_screen(screen);
+}
+
+}  // namespace
+
+int game_step()
+{
+    switch (game_state) {
+    case kStateInitialise:
+        if (initialise() != 0) {
+            return 0;
+        }
+        return continue_flag;
+    case kStatePlay:
+        play_frame();
+        return continue_flag;
+    default:
+        if (game_state < 0 || game_state > 4) {
+            std::fputs("Bad game state", stderr);
+        }
+        return 0;
+    }
+}

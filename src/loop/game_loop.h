@@ -1,0 +1,7 @@
+// The game state machine: start-up, then one frame of play per step.
+#pragma once
+
+// Runs one step: the first opens the window and loads the images, every
+// later one plays a frame. Answers 'Y' while the game goes on, 'N' when it
+// ends (quit key or no lives left) and 0 when SDL cannot start.
+int game_step();

@@ -1,0 +1,17 @@
+// Keyboard direction mapping: one key press becomes a one-letter code.
+#pragma once
+
+#include <SDL.h>
+
+// Direction codes handed from the keyboard to the player figure.
+constexpr char kCodeNone = 0;      // no key mapped yet
+constexpr char kCodeJump = 'U';
+constexpr char kCodeQuit = 'N';
+constexpr char kCodeStand = 'S';
+constexpr char kCodeRight = 'R';
+constexpr char kCodeLeft = 'L';
+
+// Maps a key-down event to its direction code and answers it. A key outside
+// the table answers the last code that the table gave, except the quit
+// code, which is never remembered: only the q key itself quits.
+int read_direction_key(const SDL_Event* event);

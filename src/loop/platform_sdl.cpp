@@ -1,0 +1,21 @@
+// The platform calls of the game as players run it: plain SDL.
+#include "loop/platform.h"
+
+namespace platform {
+
+int init(Uint32 flags) { return SDL_Init(flags); }
+
+SDL_Surface* set_video_mode(int width, int height, int bpp, Uint32 flags)
+{
+    return SDL_SetVideoMode(width, height, bpp, flags);
+}
+
+Uint32 get_ticks() { return SDL_GetTicks(); }
+
+void delay(Uint32 ms) { SDL_Delay(ms); }
+
+int poll_event(SDL_Event* event) { return SDL_PollEvent(event); }
+
+int flip(SDL_Surface* video) { return SDL_Flip(video); }
+
+}  // namespace platform

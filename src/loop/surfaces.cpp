@@ -1,0 +1,47 @@
+#include "loop/surfaces.h"
+
+#include "loop/platform.h"
+
+namespace {
+
+SDL_Surface* video_surface = nullptr;
+
+}  // namespace
+
+SDL_Surface* open_persistent_screen(SDL_Surface* video)
+{
+    video_surface = video;
+    constexpr Uint32 kPageFlipping = SDL_HWSURFACE | SDL_DOUBLEBUF;
+    if ((video->flags & kPageFlipping) != kPageFlipping) {
+        return video;
+    }
+    const SDL_PixelFormat* format = video->format;
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, video->w, video->h, format->BitsPerPixel,
+                                format->Rmask, format->Gmask, format->Bmask, format->Amask);
+}
+
+void present_screen(SDL_Surface* screen)
+{
+    if (video_surface != nullptr && screen != video_surface) {
+        SDL_UpperBlit(screen, nullptr, video_surface, nullptr);
+        platform::flip(video_surface);
+        return;
+    }
+    platform::flip(screen);
+}
+
+void restore_area(SDL_Surface* screen, SDL_Surface* backdrop, SDL_Rect area)
+{
+    SDL_Rect destination = area;
+    SDL_UpperBlit(backdrop, &area, screen, &destination);
+}
+
+void restore_backdrop(SDL_Surface* screen, SDL_Surface* backdrop)
+{
+    SDL_UpperBlit(backdrop, nullptr, screen, nullptr);
+}
+
+void restore_in_place(SDL_Surface* screen, SDL_Surface* backdrop, SDL_Rect& area)
+{
+    SDL_UpperBlit(backdrop, &area, screen, &area);
+}

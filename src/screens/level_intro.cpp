@@ -1,0 +1,91 @@
+#include "screens/level_intro.h"
+
+#include "loop/keyboard.h"
+#include "loop/platform.h"
+#include "loop/surfaces.h"
+
+namespace {
+
+constexpr SDL_Rect kBanner = {0, 340, 500, 25};
+constexpr Sint16 kBannerX = 50;
+constexpr Sint16 kBannerY = 200;
+constexpr Sint16 kTensX = 550;
+constexpr Sint16 kOnesX = 570;
+constexpr Sint16 kDigitY = 202;
+constexpr Uint16 kGlyphW = 13;
+constexpr Uint16 kGlyphH = 21;
+constexpr Sint16 kGlyphPitch = 15;
+constexpr Uint32 kPulseMs = 100;
+
+// The four looks of the digits, visited up and down one row per pulse
+// step, starting from the first look at every call.
+constexpr Sint16 kGlyphRows[4] = {370, 392, 414, 436};
+constexpr int kPulseCycle[6] = {1, 2, 3, 2, 1, 0};
+
+// Ordinary falling objects of levels 1 to 6.
+constexpr int kObjectCounts[7] = {0, 10, 8, 6, 4, 2, 1};
+
+int intro_tens = 0;
+int intro_ones = 1;
+int intro_count = 0;
+
+// The glyph of a digit; a tens value past 9 shows its last decimal digit.
+SDL_Rect glyph(int digit, Sint16 row)
+{
+    int last = digit % 10;
+    if (last < 0) {
+        last = -last;
+    }
+    return SDL_Rect{static_cast<Sint16>(kGlyphPitch * last), row, kGlyphW, kGlyphH};
+}
+
+// Draws both digits in their next look and shows them for one pause.
+void pulse(SDL_Surface* screen, SDL_Surface* sprites, int step)
+{
+    const Sint16 row = kGlyphRows[kPulseCycle[step]];
+    SDL_Rect tens_source = glyph(intro_tens, row);
+    SDL_Rect ones_source = glyph(intro_ones, row);
+    SDL_Rect tens_place = {kTensX, kDigitY, kGlyphW, kGlyphH};
+    SDL_Rect ones_place = {kOnesX, kDigitY, kGlyphW, kGlyphH};
+    SDL_UpperBlit(sprites, &tens_source, screen, &tens_place);
+    SDL_UpperBlit(sprites, &ones_source, screen, &ones_place);
+    present_screen(screen);
+    platform::delay(kPulseMs);
+}
+
+}  // namespace
+
+int level_intro(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, int level)
+{
+    restore_backdrop(screen, backdrop);
+    SDL_Rect banner = kBanner;
+    SDL_Rect banner_place = {kBannerX, kBannerY, kBanner.w, kBanner.h};
+    SDL_UpperBlit(sprites, &banner, screen, &banner_place);
+
+    intro_ones += 1;
+    if (intro_ones == 10) {
+        intro_tens += 1;
+        intro_ones = 0;
+    }
+
+    // Pending events are taken one after another; the number pulses only
+    // while the queue is empty. Events behind the q key stay queued.
+    char key_code = kCodeRight;
+    int step = 0;
+    SDL_Event event;
+    while (key_code != kCodeQuit) {
+        while (platform::poll_event(&event) == 0) {
+            pulse(screen, sprites, step);
+            step = (step + 1) % 6;
+        }
+        if (event.type == SDL_KEYDOWN) {
+            key_code = static_cast<char>(read_direction_key(&event));
+        }
+    }
+
+    restore_backdrop(screen, backdrop);
+    if (level >= 1 && level <= 6) {
+        intro_count = kObjectCounts[level];
+    }
+    return intro_count;
+}

@@ -1,0 +1,87 @@
+#include "screens/score_display.h"
+
+#include "loop/surfaces.h"
+
+namespace {
+
+// 10 x 10 glyphs: even digits in the column at x 0, odd ones at x 10.
+constexpr SDL_Rect kDigitGlyphs[10] = {
+    {0, 0, 10, 10},  {10, 0, 10, 10},  {0, 12, 10, 10}, {10, 12, 10, 10},
+    {0, 22, 10, 10}, {10, 22, 10, 10}, {0, 33, 10, 10}, {10, 33, 10, 10},
+    {0, 44, 10, 10}, {10, 44, 10, 10},
+};
+constexpr Sint16 kScoreCellX[3] = {540, 550, 560};  // hundreds, tens, units
+constexpr Sint16 kScoreCellY = 14;
+constexpr SDL_Rect kScoreEraseArea = {540, 13, 40, 10};
+
+constexpr SDL_Rect kProgressIconSource = {20, 0, 20, 20};
+constexpr SDL_Rect kProgressColumnArea = {8, 28, 20, 260};
+constexpr int kProgressIcons = 9;
+
+int score_digits[3] = {0, 0, 0};
+int progress_count = 0;
+
+// The glyph of a digit; a value past 9 (the hundreds of a score of 1000
+// and more) shows its last decimal digit.
+SDL_Rect digit_glyph(int digit)
+{
+    int last = digit % 10;
+    if (last < 0) {
+        last = -last;
+    }
+    return kDigitGlyphs[last];
+}
+
+void draw_progress_icon(SDL_Surface* screen, SDL_Surface* sprites, int k)
+{
+    SDL_Rect source = kProgressIconSource;
+    SDL_Rect place = {8, static_cast<Sint16>(260 - 25 * k), 20, 20};
+    SDL_UpperBlit(sprites, &source, screen, &place);
+}
+
+void draw_score(SDL_Surface* screen, SDL_Surface* sprites)
+{
+    for (int i = 0; i < 3; ++i) {
+        SDL_Rect source = digit_glyph(score_digits[i]);
+        SDL_Rect cell = {kScoreCellX[i], kScoreCellY, 10, 10};
+        SDL_UpperBlit(sprites, &source, screen, &cell);
+    }
+}
+
+}  // namespace
+
+int update_score_display(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                         int hundreds, int tens, int units, int mode)
+{
+    int result = 0;
+    if (mode != kScoreRefresh) {
+        const bool new_score = hundreds != 0 || tens != 0 || units != 0;
+        if (new_score) {
+            score_digits[0] = hundreds;
+            score_digits[1] = tens;
+            score_digits[2] = units;
+        }
+        restore_area(screen, backdrop, kScoreEraseArea);
+
+        if (mode == kScoreCollect && !new_score) {
+            // The caller has repainted the screen; only the count restarts.
+            progress_count = 0;
+        } else if (mode == kScoreCollect) {
+            if (progress_count < kProgressIcons) {
+                draw_progress_icon(screen, sprites, progress_count);
+                progress_count += 1;
+            } else {
+                progress_count = 0;
+                result = 1;
+            }
+        } else if (mode == kScoreLoss && progress_count != 0) {
+            progress_count -= 1;
+            restore_area(screen, backdrop, kProgressColumnArea);
+            for (int k = progress_count - 1; k >= 0; --k) {
+                draw_progress_icon(screen, sprites, k);
+            }
+        }
+    }
+    draw_score(screen, sprites);
+    return result;
+}

@@ -1,0 +1,17 @@
+// The score at the top right and the progress column at the left edge.
+#pragma once
+
+#include <SDL.h>
+
+// Modes of update_score_display.
+constexpr int kScoreCollect = 0;  // new score, one more progress icon
+constexpr int kScoreOnly = 1;     // new score, column untouched
+constexpr int kScoreRefresh = 2;  // redraw the score shown, no erase
+constexpr int kScoreLoss = 5;     // new score (if any), one icon less
+
+// Draws the score and keeps the progress column. Three zero digits mean
+// "no new score": the score shown stays, and in collect mode the column's
+// count goes back to 0 instead. Answers 1 when a collection finds the
+// column full (the level is complete), else 0.
+int update_score_display(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                         int hundreds, int tens, int units, int mode);

@@ -1,0 +1,203 @@
+#include "world/falling_objects.h"
+
+#include <cstdlib>
+
+#include "loop/surfaces.h"
+#include "screens/bursts.h"
+#include "screens/score_display.h"
+
+namespace {
+
+// A collectable's eight pictures, 30 x 26 each; a hazard's lie 62 to the right.
+constexpr SDL_Rect kObjectFrames[8] = {
+    {100, 0, 30, 26},  {100, 26, 30, 26}, {100, 52, 30, 26}, {100, 78, 30, 26},
+    {100, 104, 30, 26}, {70, 78, 30, 26},  {70, 52, 30, 26},  {70, 26, 30, 26},
+};
+constexpr Sint16 kHazardOffset = 62;
+constexpr SDL_Rect kPowerupSource = {229, 0, 23, 22};
+
+constexpr int kFrames = 8;
+constexpr int kFrameStepTick = 5;  // pictures advance when anim_tick is 5
+constexpr int kBottomRow = 450;    // an object lower than this leaves the field
+constexpr int kPowerupHideTicks = 100;
+
+SDL_Rect object_rect = {1, 20, 30, 26};
+SDL_Rect object_erase_src = {1, 20, 30, 30};
+
+// Erases the picture drawn one tick ago: the backdrop goes to the very
+// place it comes from, however the blit clips.
+void erase_object(SDL_Surface* screen, SDL_Surface* backdrop)
+{
+    restore_area(screen, backdrop, object_erase_src);
+}
+
+void draw_object(SDL_Surface* screen, SDL_Surface* sprites, WorldState& world,
+                 const ObjectRecord& object)
+{
+    SDL_Rect source = kObjectFrames[object.frame];
+    switch (object.type) {
+    case kCollectable:
+        SDL_UpperBlit(sprites, &source, screen, &object_rect);
+        break;
+    case kHazard:
+        source.x = static_cast<Sint16>(source.x + kHazardOffset);
+        SDL_UpperBlit(sprites, &source, screen, &object_rect);
+        break;
+    case kPowerUp:
+        if (world.powerup_shown != 0) {
+            source = kPowerupSource;
+            SDL_UpperBlit(sprites, &source, screen, &object_rect);
+        } else {
+            // Hidden: counts down until it shows again.
+            world.powerup_wait -= 1;
+            if (world.powerup_wait == 0) {
+                world.powerup_shown = 1;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// Back to the top at x 50..599 after a catch; a spot under the score
+// starts a little lower.
+void re_place(SDL_Surface* screen, SDL_Surface* backdrop, ObjectRecord& object)
+{
+    object.y = 0;
+    object.x = std::rand() % 600;
+    if (object.x < 50) {
+        object.x += 50;
+    }
+    if (object.x >= 541 && object.x <= 559) {
+        object.y = 15;
+    }
+    erase_object(screen, backdrop);
+}
+
+// The player touches the object. Answers whether the object was caught and
+// put back at the top.
+bool touch(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, WorldState& world,
+           ObjectRecord& object)
+{
+    switch (object.type) {
+    case kCollectable:
+        add_point(world);
+        if (update_score_display(screen, sprites, backdrop, world.score_hundreds,
+                                 world.score_tens, world.score_units, kScoreCollect) == 1) {
+            // Once complete, the level stays complete until the level-up.
+            world.level_up_pending = 1;
+        }
+        re_place(screen, backdrop, object);
+        return true;
+    case kHazard:
+        update_score_display(screen, sprites, backdrop, 0, 0, 0, kScoreLoss);
+        re_place(screen, backdrop, object);
+        return true;
+    case kPowerUp:
+        restore_in_place(screen, backdrop, object_rect);
+        object.away = 1;
+        object.type = kCollectable;
+        world.powerup_shown = 0;
+        world.powerup_held = 1;
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool inside(Sint16 value, std::int32_t low, std::int32_t high)
+{
+    return value >= low && value <= high;
+}
+
+void move_object(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                 WorldState& world, const SDL_Rect& player_rect, int i)
+{
+    ObjectRecord& object = world.objects[i];
+    if (object.away != 0) {
+        // Re-enters at the top, away from the left edge.
+        object.y = 0;
+        object.x = std::rand() % 600;
+        if (object.x < 50) {
+            object.x += 200;
+        }
+        object.away = 0;
+        return;
+    }
+
+    // The rectangles keep the position before this tick's fall; the
+    // tests below use it.
+    object_rect.x = static_cast<Sint16>(object.x);
+    object_rect.y = static_cast<Sint16>(object.y);
+    object_erase_src.x = static_cast<Sint16>(object.x);
+    object_erase_src.y = static_cast<Sint16>(object.y - object.speed);
+    erase_object(screen, backdrop);
+    draw_object(screen, sprites, world, object);
+
+    const bool hidden_powerup = object.type == kPowerUp && world.powerup_shown == 0;
+    if (!hidden_powerup) {
+        object.y += object.speed;
+    }
+    object.tick = world.anim_tick;
+    if (world.anim_tick == kFrameStepTick) {
+        object.frame = (object.frame + 1) % kFrames;
+        object.tick = 0;
+    }
+    if (world.powerup_held != 0) {
+        SDL_Rect source = kPowerupSource;
+        SDL_Rect icon = kPowerupIconRect;
+        SDL_UpperBlit(sprites, &source, screen, &icon);
+    }
+
+    // A burst marks where an object really ends: once it has been put back
+    // at the top or taken off the field in this tick, it starts no more.
+    bool ended = false;
+    const Sint16 px = player_rect.x;
+    const Sint16 py = player_rect.y;
+    if (inside(object_rect.x, px - 25, px + 35) && object_rect.y >= py - 39) {
+        ended = touch(screen, sprites, backdrop, world, object);
+    }
+
+    for (int j = 0; j < world.object_count; ++j) {
+        const ObjectRecord& partner = world.objects[j];
+        if (j == i || !inside(object_rect.x, partner.x, partner.x + 30) ||
+            !inside(object_rect.y, partner.y, partner.y + 26)) {
+            continue;
+        }
+        object.away = 1;
+        if (!ended) {
+            burst_effect(screen, sprites, backdrop, object.x, object.y, kBurstStart);
+        }
+        ended = true;
+        object.x = -1;
+        object.y = -1;
+        erase_object(screen, backdrop);
+    }
+
+    if (object_rect.y > kBottomRow) {
+        erase_object(screen, backdrop);
+        if (!ended) {
+            burst_effect(screen, sprites, backdrop, object.x, object.y, kBurstStart);
+        }
+        if (object.type == kPowerUp) {
+            world.powerup_shown = 0;
+            world.powerup_wait = kPowerupHideTicks;
+        }
+        object.y = 0;
+        object.x = std::rand() % 600;
+        if (object.x < 50) {
+            object.x = 60;
+        }
+    }
+}
+
+}  // namespace
+
+void falling_object_pass(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                         WorldState& world, const SDL_Rect& player_rect)
+{
+    for (int i = 0; i < kFallingObjects; ++i) {
+        move_object(screen, sprites, backdrop, world, player_rect, i);
+    }
+}

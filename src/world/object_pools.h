@@ -1,0 +1,33 @@
+// The object record and the three fixed pools of the world.
+#pragma once
+
+#include <cstdint>
+
+// One falling object, the opponent or one item. What each field means
+// depends on the pool; see the passes of the world tick.
+struct ObjectRecord {
+    std::int32_t x;
+    std::int32_t y;
+    std::int32_t frame;
+    std::int32_t delay;
+    std::int32_t tick;
+    std::int32_t speed;
+    std::int32_t away;
+    std::int32_t spare;
+    std::int32_t type;
+};
+
+// Pool kinds.
+constexpr int kPoolFalling = 1;
+constexpr int kPoolOpponent = 2;
+constexpr int kPoolItems = 3;
+
+constexpr int kFallingPoolSize = 12;
+constexpr int kOpponentPoolSize = 1;
+constexpr int kItemPoolSize = 4;
+
+// Gives every record of pool `kind` fresh starting values, partly drawn
+// with rand(), and answers the pool's first record. The pools never move,
+// so the answer is the same address for every reset of a kind. Any other
+// kind changes nothing and answers null.
+ObjectRecord* reset_pool(int kind);

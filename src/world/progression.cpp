@@ -1,0 +1,75 @@
+#include "world/progression.h"
+
+#include <cstdlib>
+
+#include "loop/surfaces.h"
+#include "screens/level_intro.h"
+#include "screens/lives.h"
+#include "screens/score_display.h"
+#include "world/opponent.h"
+
+namespace {
+
+constexpr int kPowerupRecord = 2;
+constexpr int kPowerupHideTicks = 100;
+
+// From level 2 on, the falling objects past the level's object count are
+// hazards.
+void mark_hazards(WorldState& world)
+{
+    if (world.level > 1 && world.object_count < 10) {
+        for (int i = 10; i > world.object_count; --i) {
+            world.objects[i].type = kHazard;
+        }
+    }
+}
+
+}  // namespace
+
+void restart_field(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                   WorldState& world)
+{
+    restore_backdrop(screen, backdrop);
+    update_score_display(screen, sprites, backdrop, 0, 0, 0, kScoreCollect);
+    world.objects = reset_pool(kPoolFalling);
+    world.opponent = reset_pool(kPoolOpponent);
+    world.items = reset_pool(kPoolItems);
+    world.crash_reply = kReplyGameOver;
+    world.throwing = 0;
+    // The thrown object is gone with the field; so is any turn-back of it.
+    cancel_turn_back();
+    world.opponent->away = 0;
+    if (world.powerup_held == 0) {
+        world.objects[kPowerupRecord].type = kPowerUp;
+        world.powerup_wait = kPowerupHideTicks;
+        world.powerup_shown = 0;
+    }
+    mark_hazards(world);
+}
+
+void level_up(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, WorldState& world)
+{
+    world.level += world.level_up_pending;
+    world.objects = reset_pool(kPoolFalling);
+    if (world.level > 1) {
+        world.throwing = 0;
+        cancel_turn_back();
+        world.opponent = reset_pool(kPoolOpponent);
+        world.items = reset_pool(kPoolItems);
+        world.item_count = 0;
+        while (world.item_count == 0) {
+            world.item_count = std::rand() % 3;
+        }
+        world.opponent_rest = world.opponent->delay;
+    }
+    if (world.level > 1 && world.powerup_held == 0) {
+        world.powerup_shown = 1;
+        world.objects[kPowerupRecord].type = kPowerUp;
+    }
+    // A new level starts with an empty progress count; the intro's backdrop
+    // covers whatever this draws.
+    update_score_display(screen, sprites, backdrop, 0, 0, 0, kScoreCollect);
+    world.object_count = level_intro(screen, sprites, backdrop, world.level);
+    mark_hazards(world);
+    world.level_up_pending = 0;
+}

@@ -1,0 +1,67 @@
+#include "support/fake_platform.h"
+
+#include "loop/platform.h"
+
+namespace fake {
+
+Platform& platform()
+{
+    static Platform instance;
+    return instance;
+}
+
+}  // namespace fake
+
+namespace platform {
+
+int init(Uint32 flags)
+{
+    if (fake::platform().fail_init) {
+        SDL_SetError("no video device (injected)");
+        return -1;
+    }
+    return SDL_Init(flags);
+}
+
+SDL_Surface* set_video_mode(int width, int height, int bpp, Uint32 flags)
+{
+    if (fake::platform().fail_video) {
+        SDL_SetError("no such mode (injected)");
+        return nullptr;
+    }
+    SDL_Surface* video = SDL_SetVideoMode(width, height, bpp, flags);
+    if (video != nullptr && fake::platform().page_flipping) {
+        // Pretend the driver gave two hardware buffers; our flip below
+        // never hands the surface back to the dummy driver.
+        video->flags |= SDL_HWSURFACE | SDL_DOUBLEBUF;
+    }
+    return video;
+}
+
+Uint32 get_ticks() { return fake::platform().clock_ms; }
+
+void delay(Uint32 ms)
+{
+    fake::Platform& fake = fake::platform();
+    fake.clock_ms += ms;
+    fake.delays += 1;
+    fake.waited_ms += ms;
+    if (fake.on_delay) {
+        fake.on_delay(ms);
+    }
+}
+
+int poll_event(SDL_Event* event) { return SDL_PollEvent(event); }
+
+int flip(SDL_Surface* video)
+{
+    fake::Platform& fake = fake::platform();
+    fake.flips += 1;
+    fake.clock_ms += fake.frame_cost_ms;
+    if (fake.on_flip) {
+        fake.on_flip(video);
+    }
+    return 0;
+}
+
+}  // namespace platform

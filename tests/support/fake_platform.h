@@ -1,0 +1,28 @@
+// The tests' side of the platform seam: a virtual clock, hooks on waits and
+// flips (where scripted keys are pushed into SDL's real event queue), and
+// injected start-up failures.
+#pragma once
+
+#include <functional>
+
+#include <SDL.h>
+
+namespace fake {
+
+struct Platform {
+    Uint32 clock_ms = 1000;      // what get_ticks answers
+    Uint32 frame_cost_ms = 0;    // added to the clock by every flip
+    bool fail_init = false;      // SDL_Init answers failure
+    bool fail_video = false;     // SDL_SetVideoMode answers null
+    bool page_flipping = false;  // the video mode claims two alternating buffers
+    int flips = 0;
+    int delays = 0;
+    Uint32 waited_ms = 0;
+    std::function<void(Uint32 ms)> on_delay;           // after the clock moved
+    std::function<void(SDL_Surface* video)> on_flip;   // with the presented surface
+};
+
+// The one instance the seam reads; tests set it up before the first step.
+Platform& platform();
+
+}  // namespace fake

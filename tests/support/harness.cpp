@@ -1,0 +1,143 @@
+#include "support/harness.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <SDL_image.h>
+#include <unistd.h>
+
+#include "loop/game_loop.h"
+
+namespace harness {
+
+void use_dummy_drivers()
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+void enter_asset_dir()
+{
+    if (chdir(FROSTRUN_ASSET_DIR) != 0) {
+        std::perror(FROSTRUN_ASSET_DIR);
+        std::abort();
+    }
+}
+
+Surfaces open_surfaces()
+{
+    use_dummy_drivers();
+    SDL_Init(SDL_INIT_VIDEO);
+    Surfaces s{};
+    s.screen = SDL_SetVideoMode(640, 480, 16, SDL_SWSURFACE);
+    s.backdrop = IMG_Load(FROSTRUN_ASSET_DIR "/background.png");
+    s.sprites = IMG_Load(FROSTRUN_ASSET_DIR "/sprites.png");
+    if (s.screen == nullptr || s.backdrop == nullptr || s.sprites == nullptr) {
+        std::fprintf(stderr, "test surfaces: %s\n", SDL_GetError());
+        std::abort();
+    }
+    SDL_SetColorKey(s.sprites, SDL_SRCCOLORKEY, 0);
+    SDL_UpperBlit(s.backdrop, nullptr, s.screen, nullptr);
+    return s;
+}
+
+void press(SDLKey key)
+{
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+int run_frames(int frames)
+{
+    int answer = 'Y';
+    for (int step = 0; step < frames && static_cast<char>(answer) == 'Y'; ++step) {
+        answer = game_step();
+    }
+    return answer;
+}
+
+StdoutCapture::StdoutCapture()
+{
+    char name[] = "/tmp/frostrun-stdout-XXXXXX";
+    const int fd = mkstemp(name);
+    path_ = name;
+    std::fflush(stdout);
+    saved_fd_ = dup(1);
+    dup2(fd, 1);
+    close(fd);
+}
+
+StdoutCapture::~StdoutCapture()
+{
+    std::fflush(stdout);
+    dup2(saved_fd_, 1);
+    close(saved_fd_);
+    std::remove(path_.c_str());
+}
+
+std::string StdoutCapture::text()
+{
+    std::fflush(stdout);
+    std::ifstream file(path_);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+Uint32 pixel(SDL_Surface* surface, int x, int y)
+{
+    SDL_LockSurface(surface);
+    const Uint8* row = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch;
+    Uint32 value = 0;
+    switch (surface->format->BytesPerPixel) {
+    case 1: value = row[x]; break;
+    case 2: value = reinterpret_cast<const Uint16*>(row)[x]; break;
+    case 3: value = row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16; break;
+    default: value = reinterpret_cast<const Uint32*>(row)[x]; break;
+    }
+    SDL_UnlockSurface(surface);
+    return value;
+}
+
+namespace {
+
+// The expected picture: the backdrop area, optionally with a sprite copied
+// over it, made in the screen's format.
+bool area_matches(const Surfaces& s, const SDL_Rect* source, SDL_Rect area)
+{
+    SDL_Surface* expected = SDL_CreateRGBSurface(SDL_SWSURFACE, area.w, area.h, 16,
+                                                 s.screen->format->Rmask, s.screen->format->Gmask,
+                                                 s.screen->format->Bmask, 0);
+    SDL_Rect from = area;
+    SDL_UpperBlit(s.backdrop, &from, expected, nullptr);
+    if (source != nullptr) {
+        SDL_Rect sprite = *source;
+        SDL_UpperBlit(s.sprites, &sprite, expected, nullptr);
+    }
+    bool same = true;
+    for (int y = 0; y < area.h && same; ++y) {
+        for (int x = 0; x < area.w && same; ++x) {
+            same = pixel(expected, x, y) == pixel(s.screen, area.x + x, area.y + y);
+        }
+    }
+    SDL_FreeSurface(expected);
+    return same;
+}
+
+}  // namespace
+
+bool shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y)
+{
+    return area_matches(s, &source,
+                        SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), source.w, source.h});
+}
+
+bool shows_backdrop(const Surfaces& s, SDL_Rect area) { return area_matches(s, nullptr, area); }
+
+}  // namespace harness

@@ -1,0 +1,56 @@
+// Shared set-up of the tests: headless SDL, the game's images, scripted
+// keys, captured standard output and picture comparisons.
+#pragma once
+
+#include <string>
+
+#include <SDL.h>
+
+#include "support/fake_platform.h"
+
+namespace harness {
+
+// SDL's dummy video and audio drivers, so nothing opens or sounds.
+void use_dummy_drivers();
+
+// Makes the folder with the game's two images the working directory.
+void enter_asset_dir();
+
+// Starts SDL's video (for its event queue) and answers a 640 x 480 16-bit
+// screen, the game's two images as the game loads them, for tests that
+// call one subsystem directly.
+struct Surfaces {
+    SDL_Surface* screen;
+    SDL_Surface* sprites;
+    SDL_Surface* backdrop;
+};
+Surfaces open_surfaces();
+
+// Puts a key-down event for `key` into SDL's queue.
+void press(SDLKey key);
+
+// Runs `steps` steps of the game (the first of a run opens the window),
+// stopping early when a step answers anything but 'Y'. Answers the last
+// step's answer.
+int run_frames(int steps);
+
+// Redirects standard output into a file for the life of the object.
+class StdoutCapture {
+public:
+    StdoutCapture();
+    ~StdoutCapture();
+    std::string text();  // everything written so far
+private:
+    int saved_fd_;
+    std::string path_;
+};
+
+Uint32 pixel(SDL_Surface* surface, int x, int y);
+
+// True when the screen area at (x, y) shows what copying `source` from
+// `sheet` over the plain backdrop gives (transparent pixels included).
+bool shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y);
+// True when the screen area `area` shows the plain backdrop.
+bool shows_backdrop(const Surfaces& s, SDL_Rect area);
+
+}  // namespace harness
