@@ -143,3 +143,5 @@ void burst_effect(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdr
         }
     }
 }
+
+const BurstRecord* burst_slots() { return burst_table; }

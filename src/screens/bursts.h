@@ -30,3 +30,6 @@ struct BurstRecord {
 // advances and draws every running burst. Other modes do nothing.
 void burst_effect(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, int x, int y,
                   int mode);
+
+// The burst table, read-only, for tools that watch a run.
+const BurstRecord* burst_slots();

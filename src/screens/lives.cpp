@@ -91,3 +91,5 @@ int lives_event(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     }
     return kReplyGoOn;
 }
+
+int lives_left() { return lives; }

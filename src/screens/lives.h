@@ -18,3 +18,6 @@ constexpr char kReplyGameOver = 'N';
 // edge. Answers 'N' once no life is left, 'H' once after a crash, else 'Y'.
 int lives_event(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, int mode,
                 SDL_Rect* player_rect);
+
+// Lives left, for tools that watch a run.
+int lives_left();

@@ -85,3 +85,5 @@ int update_score_display(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface*
     draw_score(screen, sprites);
     return result;
 }
+
+int progress_icons() { return progress_count; }

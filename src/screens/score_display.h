@@ -15,3 +15,6 @@ constexpr int kScoreLoss = 5;     // new score (if any), one icon less
 // column full (the level is complete), else 0.
 int update_score_display(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
                          int hundreds, int tens, int units, int mode);
+
+// Icons in the progress column, for tools that watch a run.
+int progress_icons();

@@ -77,3 +77,5 @@ char world_tick(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     }
     return world.frame_reply;
 }
+
+const WorldState& world_state() { return world; }

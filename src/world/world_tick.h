@@ -7,3 +7,8 @@
 // figure, restarts the field after a lost life, raises the level, draws the
 // lives column and answers 'Y' while lives are left, 'N' once none is.
 char world_tick(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, SDL_Rect* player_rect);
+
+struct WorldState;
+
+// The world's state, read-only, for tools that watch a run.
+const WorldState& world_state();
