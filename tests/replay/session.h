@@ -1,0 +1,33 @@
+// Whole games of the real game code, headless on the virtual clock, driven
+// by scripted or random events: the shared part of the replay, search and
+// soak drivers.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <SDL.h>
+
+namespace session {
+
+// Puts one event into SDL's queue: a key name (Right, Left, Up, Down, Space,
+// q, Shift, a) presses that key, "-Name" releases it; "mouse", "click" and
+// "close" are a mouse move, a mouse button and the window's close request.
+// "Name*N" puts N of them. False for a name it does not know; with `queue`
+// false it only checks the name.
+bool push(const std::string& event, bool queue = true);
+
+// The figure's rectangle as the game drew it last (null before it drew).
+const SDL_Rect* figure();
+
+// Called at every pulse of a level intro with the number of the intro in
+// this run (1, 2, ...) and of the pulse in it (1, 2, ...), to push keys.
+void on_intro(std::function<void(int intro, int pulse)> answer);
+
+// Runs one step of the game; answers what game_step answers.
+int step();
+
+// A 64-bit FNV-1a over the pixels of a surface, 32 bits at a time.
+unsigned long long picture_hash(SDL_Surface* surface);
+
+}  // namespace session
