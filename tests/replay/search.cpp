@@ -49,7 +49,7 @@ std::vector<std::string> script;
 int step_no = 0;
 
 // Plays `frames` frames of `plan`, logging its keys when `keep` is set.
-int play(const Plan& plan, int frames, Watch& seen, bool keep)
+void play(const Plan& plan, int frames, Watch& seen, bool keep)
 {
     for (int i = 0; i < frames && static_cast<char>(seen.answer) == 'Y'; ++i) {
         ++step_no;
@@ -77,7 +77,6 @@ int play(const Plan& plan, int frames, Watch& seen, bool keep)
         seen.turned += world_state().deflect_cooldown == 19;
         seen.beaten += score() - points >= 35;
     }
-    return seen.answer;
 }
 
 // Where the figure should stand: under the collectable (or the power-up)
@@ -154,11 +153,9 @@ int main(int argc, char** argv)
                 }
                 const pid_t child = fork();
                 if (child == 0) {
-                    Watch seen;
-                    const int saved = current_steer;
+                    Watch seen;  // the copy plays on; only its verdict comes back
                     play(first, kChunk, seen, false);
                     play(second, kFollowUp, seen, false);
-                    current_steer = saved;
                     const int fx = session::figure()->x;
                     const double losses = item_hit ? 5000.0 * seen.lives_lost
                                                    : 5000.0 * seen.item_hits - 3000.0 * seen.lives_lost;
