@@ -51,4 +51,6 @@ TEST(EventQueue, FullQueueOnlyTheLastKeyDownCounts)
     }
     EXPECT_EQ(harness::run_frames(1), 'Y');
     EXPECT_TRUE(harness::shows_sprite(s, standing, 304, 410)) << "walks on right";
+    SDL_FreeSurface(s.sprites);
+    SDL_FreeSurface(s.backdrop);
 }

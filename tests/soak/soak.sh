@@ -2,8 +2,9 @@
 # The soak: FRAMES frames of random play (default one million) as a
 # sequence of whole games, each a fresh run of frostrun_soak, under the
 # address and undefined-behaviour sanitizers.
-#   tests/soak/soak.sh [FRAMES] [BUILD_DIR]
-# BUILD_DIR defaults to build-asan, configured and built here when needed.
+#   tests/soak/soak.sh [FRAMES] [BUILD_DIR] [FIRST_SEED]
+# BUILD_DIR defaults to build-asan, configured and built here when needed;
+# games are seeded FIRST_SEED (default 1), FIRST_SEED + 1, ...
 # Stops at the first invariant broken, sanitizer report or crash.
 set -eu
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -20,8 +21,8 @@ cp "$top/assets/background.png" "$top/assets/sprites.png" "$work"
 cd "$work"
 
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}:abort_on_error=0"
-total=0 games=0 seed=1 levels=0 quits=0
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"  # a game leaks nothing at exit either
+total=0 games=0 seed=${3:-1} levels=0 quits=0
 started=$(date +%s)
 while [ "$total" -lt "$frames" ]; do
     if ! "$build/tests/frostrun_soak" "$seed" $((frames - total)) >/dev/null 2>report; then
