@@ -70,6 +70,10 @@ void beat_opponent(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backd
     restore_in_place(screen, backdrop, icon);
     restore_in_place(screen, backdrop, opponent_rect);
     restore_in_place(screen, backdrop, thrown_rect);
+    // The last picture lies where the next erase would go, `speed` behind
+    // the object's new place: coming from the opponent's right, part of it
+    // is outside both rectangles above.
+    erase_thrown(screen, backdrop);
 
     bonus_left = kBonusPoints;
     while (bonus_left != 0) {
