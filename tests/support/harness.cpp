@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include <SDL_image.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "loop/game_loop.h"
@@ -139,5 +140,64 @@ bool shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y)
 }
 
 bool shows_backdrop(const Surfaces& s, SDL_Rect area) { return area_matches(s, nullptr, area); }
+
+namespace {
+
+SDL_Surface* like_screen(const Surfaces& s, int w, int h)
+{
+    const SDL_PixelFormat* f = s.screen->format;
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 16, f->Rmask, f->Gmask, f->Bmask, 0);
+}
+
+// True when the screen area at (x, y) equals `expected`, which it frees.
+bool screen_shows(const Surfaces& s, SDL_Surface* expected, int x, int y)
+{
+    bool same = true;
+    for (int row = 0; row < expected->h && same; ++row) {
+        for (int col = 0; col < expected->w && same; ++col) {
+            same = pixel(expected, col, row) == pixel(s.screen, x + col, y + row);
+        }
+    }
+    SDL_FreeSurface(expected);
+    return same;
+}
+
+}  // namespace
+
+bool shows_only(const Surfaces& s, SDL_Rect source, int x, int y)
+{
+    SDL_Surface* expected = like_screen(s, s.screen->w, s.screen->h);
+    SDL_UpperBlit(s.backdrop, nullptr, expected, nullptr);
+    SDL_Rect at = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+    SDL_UpperBlit(s.sprites, &source, expected, &at);
+    return screen_shows(s, expected, 0, 0);
+}
+
+bool shows_on_top(const Surfaces& s, SDL_Rect source, int x, int y)
+{
+    SDL_Surface* expected = like_screen(s, source.w, source.h);
+    SDL_Rect area = {static_cast<Sint16>(x), static_cast<Sint16>(y), source.w, source.h};
+    SDL_UpperBlit(s.screen, &area, expected, nullptr);
+    SDL_UpperBlit(s.sprites, &source, expected, nullptr);
+    return screen_shows(s, expected, x, y);
+}
+
+std::string in_child(const std::function<std::string()>& work)
+{
+    char name[] = "/tmp/frostrun-child-XXXXXX";
+    close(mkstemp(name));
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::ofstream(name, std::ios::binary) << work();
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    std::ifstream file(name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    std::remove(name);
+    return bytes.str();
+}
 
 }  // namespace harness

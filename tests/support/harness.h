@@ -2,6 +2,7 @@
 // keys, captured standard output and picture comparisons.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <SDL.h>
@@ -52,5 +53,15 @@ Uint32 pixel(SDL_Surface* surface, int x, int y);
 bool shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y);
 // True when the screen area `area` shows the plain backdrop.
 bool shows_backdrop(const Surfaces& s, SDL_Rect area);
+// True when the whole screen is the backdrop with `source` copied over it
+// at (x, y), clipped at the screen edges, and nothing else: no trails.
+bool shows_only(const Surfaces& s, SDL_Rect source, int x, int y);
+// True when every opaque pixel of `source` shows at (x, y), whatever lies
+// under its transparent ones (e.g. an icon drawn over a passing object).
+bool shows_on_top(const Surfaces& s, SDL_Rect source, int x, int y);
+
+// Runs `work` in a forked child (a fresh copy of this process, e.g. one
+// whose rand() has not been drawn from) and answers what it returned.
+std::string in_child(const std::function<std::string()>& work);
 
 }  // namespace harness
