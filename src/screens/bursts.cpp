@@ -35,11 +35,75 @@ SDL_Rect screen_rect(std::int32_t x, std::int32_t y, Uint16 w, Uint16 h)
     return SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), w, h};
 }
 
-void draw_particle(SDL_Surface* screen, SDL_Surface* sprites, std::int32_t x, std::int32_t y)
+// How a step puts the particle pixel on the screen. A one-pixel blit costs
+// SDL far more in clipping and set-up than the pixel itself, and every
+// particle is the same copy of the sheet's pixel (0, 0); so each step asks
+// SDL once, on one pixel of the screen, what that copy does there, and
+// repeats the answer for every particle: nothing (the pixel is the sheet's
+// colour key, or the sheet is empty), or the one value it writes. Where
+// that cannot be known, every particle is blitted.
+struct ParticleInk {
+    enum Kind { kBlit, kNothing, kValue } kind = kBlit;
+    Uint16 value = 0;
+};
+
+Uint16& screen_pixel(SDL_Surface* screen, int x, int y)
 {
-    SDL_Rect source = kParticlePixel;
+    Uint8* row = static_cast<Uint8*>(screen->pixels) + y * screen->pitch;
+    return reinterpret_cast<Uint16*>(row)[x];
+}
+
+// Blits the particle pixel twice onto the first pixel of the screen's clip
+// area, once over all-zero and once over all-one bits, and puts that pixel
+// back. Without blending a blit either leaves a pixel alone or writes one
+// value whatever lay beneath, and the two probes tell which. Keeps the blit
+// for a sheet that blends (SDL_SRCALPHA), for a screen whose pixels are not
+// 16-bit memory open to writing without a lock, and for an empty clip area.
+ParticleInk learn_particle_ink(SDL_Surface* screen, SDL_Surface* sprites)
+{
+    const SDL_Rect clip = screen->clip_rect;
+    if (screen->format->BytesPerPixel != 2 || SDL_MUSTLOCK(screen) ||
+        (sprites->flags & SDL_SRCALPHA) != 0 || clip.w == 0 || clip.h == 0) {
+        return {};
+    }
+    Uint16& probe = screen_pixel(screen, clip.x, clip.y);
+    const Uint16 kept = probe;
+    const Uint16 under[2] = {0x0000, 0xFFFF};
+    Uint16 seen[2];
+    for (int i = 0; i < 2; ++i) {
+        probe = under[i];
+        SDL_Rect source = kParticlePixel;
+        SDL_Rect place = {clip.x, clip.y, 1, 1};
+        SDL_UpperBlit(sprites, &source, screen, &place);
+        seen[i] = probe;
+    }
+    probe = kept;
+    if (seen[0] == under[0] && seen[1] == under[1]) {
+        return {ParticleInk::kNothing, 0};
+    }
+    if (seen[0] == seen[1]) {
+        return {ParticleInk::kValue, seen[0]};
+    }
+    return {};
+}
+
+void draw_particle(SDL_Surface* screen, SDL_Surface* sprites, const ParticleInk& ink,
+                   std::int32_t x, std::int32_t y)
+{
     SDL_Rect place = screen_rect(x, y, 1, 1);
-    SDL_UpperBlit(sprites, &source, screen, &place);
+    if (ink.kind == ParticleInk::kBlit) {
+        SDL_Rect source = kParticlePixel;
+        SDL_UpperBlit(sprites, &source, screen, &place);
+        return;
+    }
+    // Clipped as the blit clips: the position narrowed to the rectangle's
+    // 16 bits, against the screen's clip area.
+    const SDL_Rect& clip = screen->clip_rect;
+    if (ink.kind == ParticleInk::kNothing || place.x < clip.x || place.x >= clip.x + clip.w ||
+        place.y < clip.y || place.y >= clip.y + clip.h) {
+        return;
+    }
+    screen_pixel(screen, place.x, place.y) = ink.value;
 }
 
 void start_burst(std::int32_t x, std::int32_t y)
@@ -69,7 +133,7 @@ void start_burst(std::int32_t x, std::int32_t y)
 // One frame of a fountain: the particles rise until the first of them
 // reaches the origin row, then all fall, drifting sideways as they go.
 void step_fountain(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
-                   BurstRecord& slot)
+                   const ParticleInk& ink, BurstRecord& slot)
 {
     for (int j = 0; j < kFountainParticles; ++j) {
         restore_area(screen, backdrop, screen_rect(slot.particle_x[j], slot.particle_y[j], 1, 1));
@@ -88,7 +152,7 @@ void step_fountain(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backd
         } else {
             slot.particle_x[j] -= std::rand() % 2;
         }
-        draw_particle(screen, sprites, slot.particle_x[j], slot.particle_y[j]);
+        draw_particle(screen, sprites, ink, slot.particle_x[j], slot.particle_y[j]);
     }
     slot.life -= 1;
     if (slot.life == 0) {
@@ -98,7 +162,8 @@ void step_fountain(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backd
 
 // One frame of a puff: 60 particles spread about the centre column, wider
 // and deeper frame by frame, alternately right and left of it.
-void step_puff(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, BurstRecord& slot)
+void step_puff(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+               const ParticleInk& ink, BurstRecord& slot)
 {
     restore_area(screen, backdrop, screen_rect(slot.origin_x, slot.origin_y, 30, 30));
     for (int n = 0; n < kPuffParticles; ++n) {
@@ -112,7 +177,7 @@ void step_puff(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
             column = slot.origin_x + 15 - offset;
         }
         const std::int32_t row = slot.origin_y + std::rand() % (31 - slot.life);
-        draw_particle(screen, sprites, column, row);
+        draw_particle(screen, sprites, ink, column, row);
     }
     slot.life -= 1;
     if (slot.life == 0) {
@@ -132,14 +197,20 @@ void burst_effect(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdr
     if (mode != kBurstStep) {
         return;
     }
+    ParticleInk ink;  // learnt afresh in every step that has a burst to draw
+    bool ink_learned = false;
     for (BurstRecord& slot : burst_table) {
         if (slot.life == 0) {
             continue;
         }
+        if (!ink_learned) {
+            ink = learn_particle_ink(screen, sprites);
+            ink_learned = true;
+        }
         if (slot.kind == kFountain) {
-            step_fountain(screen, sprites, backdrop, slot);
+            step_fountain(screen, sprites, backdrop, ink, slot);
         } else {
-            step_puff(screen, sprites, backdrop, slot);
+            step_puff(screen, sprites, backdrop, ink, slot);
         }
     }
 }

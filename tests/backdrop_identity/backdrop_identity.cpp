@@ -1,11 +1,16 @@
-// The game holds an opaque backdrop in a format that is quicker to erase
-// from (one conversion at start-up instead of a slow one in every erase).
-// That must not change a single presented pixel: each case plays the same
-// autopiloted session twice, in two fresh processes, once as the game runs
-// and once with the conversion turned into a copy in the image's own
-// format, and compares every presented frame. The backdrops are the game's own and PNGs of every kind
-// SDL_image hands over differently: RGB, RGBA, grayscale, 16 bits per
-// channel, palette with and without a transparent entry, 1 x 1, oversized.
+// Two speed-ups of the game must not change a single presented pixel: an
+// opaque backdrop held in a format that is quicker to erase from (one
+// conversion at start-up instead of a slow one in every erase), and the
+// bursts' particles written as the one value that SDL's blit of the
+// sheet's pixel (0, 0) gives, instead of a blit per particle. Each case
+// plays the same autopiloted session twice, in two fresh processes, once as
+// the game runs and once plain (the backdrop converted into a copy in its
+// own format, every particle blitted), and compares every presented frame.
+// The backdrops are the game's own and PNGs of every kind SDL_image hands
+// over differently: RGB, RGBA, grayscale, 16 bits per channel, palette with
+// and without a transparent entry, 1 x 1, oversized; the sprite sheets the
+// game's own and the same kinds, with pixel (0, 0) transparent (value 0),
+// drawn, or blending.
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
@@ -13,6 +18,7 @@
 #include <vector>
 
 #include <SDL.h>
+#include <SDL_image.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -21,23 +27,53 @@
 
 #include "autopilot.h"
 #include "loop/game_loop.h"
+#include "loop/surfaces.h"
+#include "screens/bursts.h"
 #include "support/fake_platform.h"
 
 namespace {
 
-bool keep_as_loaded = false;
+bool plain = false;  // the run without the speed-ups
 int conversions = 0;
+int particle_blits = 0;
 
 }  // namespace
 
 // Stands in for SDL's own: counts the conversions the game asks for and,
-// when keep_as_loaded is set, answers a copy in the image's own format.
+// in the plain run, answers a copy in the image's own format.
 extern "C" SDL_Surface* SDL_ConvertSurface(SDL_Surface* surface, SDL_PixelFormat* format, Uint32 flags)
 {
     using Convert = SDL_Surface* (*)(SDL_Surface*, SDL_PixelFormat*, Uint32);
     static const auto real = reinterpret_cast<Convert>(dlsym(RTLD_NEXT, "SDL_ConvertSurface"));
     conversions += 1;
-    return real(surface, keep_as_loaded ? surface->format : format, flags);
+    return real(surface, plain ? surface->format : format, flags);
+}
+
+// Stands in for SDL's own. In the plain run a keyed surface without an
+// alpha channel also gets the flag of per-surface alpha, at opaque: SDL
+// blits it exactly as before (opaque per-surface alpha is no blending), but
+// the bursts take a sheet so flagged for one that may blend, and blit every
+// particle.
+extern "C" int SDL_SetColorKey(SDL_Surface* surface, Uint32 flag, Uint32 key)
+{
+    using SetKey = int (*)(SDL_Surface*, Uint32, Uint32);
+    static const auto real = reinterpret_cast<SetKey>(dlsym(RTLD_NEXT, "SDL_SetColorKey"));
+    const int result = real(surface, flag, key);
+    if (plain && surface->format->Amask == 0) {
+        SDL_SetAlpha(surface, SDL_SRCALPHA, SDL_ALPHA_OPAQUE);
+    }
+    return result;
+}
+
+// Stands in for SDL's own: counts the blits of the sheet's pixel (0, 0).
+extern "C" int SDL_UpperBlit(SDL_Surface* src, SDL_Rect* from, SDL_Surface* dst, SDL_Rect* to)
+{
+    using Blit = int (*)(SDL_Surface*, SDL_Rect*, SDL_Surface*, SDL_Rect*);
+    static const auto real = reinterpret_cast<Blit>(dlsym(RTLD_NEXT, "SDL_UpperBlit"));
+    if (from != nullptr && from->x == 0 && from->y == 0 && from->w == 1 && from->h == 1) {
+        particle_blits += 1;
+    }
+    return real(src, from, dst, to);
 }
 
 namespace {
@@ -96,6 +132,10 @@ unsigned mixed(int x, int y, int c) { return static_cast<unsigned>((x * (3 + c *
 unsigned wide(int x, int y, int c) { return static_cast<unsigned>((x * 331 + y * 577 + c * 4099) * 2654435761u >> 16) & 0xffff; }
 unsigned faded(int x, int y, int c) { return c == 3 ? static_cast<unsigned>((x + y) & 0xff) : mixed(x, y, c); }
 unsigned index_of(int x, int y, int) { return static_cast<unsigned>((x / 3 + y * 7) & 0xff); }
+// The same with pixel (0, 0) not 0 (drawn), or half transparent.
+unsigned lit(int x, int y, int c) { return mixed(x + 1, y, c); }
+unsigned lit_index(int x, int y, int c) { return index_of(x + 3, y, c); }
+unsigned half_faded(int x, int y, int c) { return c == 3 ? static_cast<unsigned>((x + y + 128) & 0xff) : lit(x, y, c); }
 
 std::string palette()
 {
@@ -129,16 +169,91 @@ void make_backdrop(const std::string& kind, const std::string& dir)
     }
 }
 
-// One run of the game in a child process: every presented frame's hash,
-// after the number of conversions the game asked for.
-std::vector<unsigned long long> play(const std::string& dir, bool as_loaded)
+// Makes sprites.png of the case in `dir`; sheets as big as the game's, so
+// that every picture it copies lies on them, unless the kind says.
+void make_sheet(const std::string& kind, const std::string& dir)
+{
+    const std::string path = dir + "/sprites.png";
+    if (kind == "game-art") {
+        ASSERT_EQ(symlink(FROSTRUN_ASSET_DIR "/sprites.png", path.c_str()), 0);
+    } else if (kind == "palette-origin-0") {
+        write_png(path, 500, 457, 3, 1, 8, index_of, palette());
+    } else if (kind == "palette") {
+        write_png(path, 500, 457, 3, 1, 8, lit_index, palette());
+    } else if (kind == "palette-keyed") {
+        write_png(path, 500, 457, 3, 1, 8, lit_index, palette(), std::string(1, '\0'));
+    } else if (kind == "rgb-origin-black") {
+        write_png(path, 500, 457, 2, 3, 8, mixed);
+    } else if (kind == "rgb") {
+        write_png(path, 500, 457, 2, 3, 8, lit);
+    } else if (kind == "rgba") {
+        write_png(path, 500, 457, 6, 4, 8, half_faded);
+    } else if (kind == "grayscale") {
+        write_png(path, 500, 457, 0, 1, 8, lit);
+    } else if (kind == "16-bit-grayscale") {
+        write_png(path, 500, 457, 0, 1, 16, wide);
+    } else if (kind == "16-bit") {
+        write_png(path, 500, 457, 2, 3, 16, wide);
+    } else if (kind == "1x1-origin-0") {
+        write_png(path, 1, 1, 3, 1, 8, index_of, palette());
+    } else if (kind == "1x1") {
+        write_png(path, 1, 1, 2, 3, 8, lit);
+    } else if (kind == "oversized") {
+        write_png(path, 1600, 1200, 3, 1, 8, lit_index, palette());
+    }
+}
+
+// What one run of the game in a child process saw.
+struct Session {
+    unsigned long long conversions = 0, particle_blits = 0;
+    std::vector<unsigned long long> frames;  // every presented frame's hash
+};
+
+// The autopiloted session through the real game loop.
+void game_session()
+{
+    autopilot::Pilot pilot;
+    autopilot::answer_intros();
+    game_step();
+    for (int frame = 0; frame < kFrames; ++frame) {
+        pilot.before_frame();
+        if (static_cast<char>(game_step()) != 'Y') break;
+        pilot.after_frame();
+    }
+}
+
+// Bursts across every edge of a clip area, and so far out that the
+// rectangle's 16-bit position wraps back onto the screen, drawn straight
+// with burst_effect on the game's screen, presented after every step.
+void edge_bursts()
+{
+    game_step();  // opens the screen as the game does
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    SDL_Surface* sprites = IMG_Load("sprites.png");
+    SDL_Surface* backdrop = IMG_Load("background.png");
+    ASSERT_TRUE(screen != nullptr && sprites != nullptr && backdrop != nullptr);
+    SDL_SetColorKey(sprites, SDL_SRCCOLORKEY, 0);
+    SDL_Rect clip = {3, 2, 630, 470};
+    SDL_SetClipRect(screen, &clip);
+    const int starts[][2] = {{-20, 100}, {620, 200}, {300, -25}, {300, 460}, {-25, 460}, {615, 470},
+                             {65536 + 200, 300}, {200 - 65536, 100}, {300, 65536 + 100}};
+    for (const auto& start : starts) {
+        burst_effect(screen, sprites, backdrop, start[0], start[1], kBurstStart);
+    }
+    for (int step = 0; step < 120; ++step) {
+        burst_effect(screen, sprites, backdrop, 0, 0, kBurstStep);
+        present_screen(screen);
+    }
+}
+
+Session play(const std::string& dir, bool plain_run, void (*drive)() = game_session)
 {
     int out[2];
     if (pipe(out) != 0) return {};
     const pid_t child = fork();
     if (child == 0) {
         close(out[0]);
-        keep_as_loaded = as_loaded;
+        plain = plain_run;
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         if (chdir(dir.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout)) _exit(2);
@@ -156,15 +271,9 @@ std::vector<unsigned long long> play(const std::string& dir, bool as_loaded)
             SDL_UnlockSurface(video);
             hashes.push_back(hash);
         };
-        autopilot::Pilot pilot;
-        autopilot::answer_intros();
-        game_step();
-        for (int frame = 0; frame < kFrames; ++frame) {
-            pilot.before_frame();
-            if (static_cast<char>(game_step()) != 'Y') break;
-            pilot.after_frame();
-        }
-        hashes.insert(hashes.begin(), static_cast<unsigned long long>(conversions));
+        drive();
+        hashes.insert(hashes.begin(), {static_cast<unsigned long long>(conversions),
+                                       static_cast<unsigned long long>(particle_blits)});
         const ssize_t size = static_cast<ssize_t>(hashes.size() * sizeof hashes[0]);
         _exit(write(out[1], hashes.data(), static_cast<size_t>(size)) == size ? 0 : 3);
     }
@@ -176,7 +285,36 @@ std::vector<unsigned long long> play(const std::string& dir, bool as_loaded)
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the game's run failed";
-    return hashes;
+    Session run;
+    if (hashes.size() >= 2) {
+        run.conversions = hashes[0];
+        run.particle_blits = hashes[1];
+        run.frames.assign(hashes.begin() + 2, hashes.end());
+    }
+    return run;
+}
+
+// Plays the case's images as the game runs them and plainly, and compares.
+void expect_same_frames(const Session& game, const Session& plain_run)
+{
+    ASSERT_GT(game.frames.size(), static_cast<size_t>(kFrames));
+    ASSERT_EQ(game.frames.size(), plain_run.frames.size());
+    for (size_t i = 0; i < game.frames.size(); ++i) {
+        ASSERT_EQ(game.frames[i], plain_run.frames[i]) << "presented frame " << i + 1 << " differs";
+    }
+}
+
+std::string make_dir()
+{
+    char name[] = "/tmp/frostrun-identity-XXXXXX";
+    return mkdtemp(name) != nullptr ? name : "";
+}
+
+std::string test_name(const char* kind)
+{
+    std::string name = kind;
+    for (char& c : name) if (c == '-') c = '_';
+    return name;
 }
 
 struct Case {
@@ -190,22 +328,17 @@ class BackdropIdentity : public testing::TestWithParam<Case> {};
 
 TEST_P(BackdropIdentity, PresentsTheSameFramesAsTheBackdropAsLoaded)
 {
-    char name[] = "/tmp/frostrun-backdrop-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    const std::string dir = name;
+    const std::string dir = make_dir();
+    ASSERT_FALSE(dir.empty());
     ASSERT_EQ(symlink(FROSTRUN_ASSET_DIR "/sprites.png", (dir + "/sprites.png").c_str()), 0);
     make_backdrop(GetParam().kind, dir);
 
-    const std::vector<unsigned long long> game = play(dir, false);
-    const std::vector<unsigned long long> as_loaded = play(dir, true);
+    const Session game = play(dir, false);
+    const Session plain_run = play(dir, true);
     std::system(("rm -rf " + dir).c_str());
 
-    ASSERT_GT(game.size(), static_cast<size_t>(kFrames));
-    EXPECT_EQ(game[0], GetParam().converted ? 1u : 0u) << "conversions the game asked for";
-    ASSERT_EQ(game.size(), as_loaded.size());
-    for (size_t i = 1; i < game.size(); ++i) {
-        ASSERT_EQ(game[i], as_loaded[i]) << "presented frame " << i << " differs";
-    }
+    EXPECT_EQ(game.conversions, GetParam().converted ? 1u : 0u) << "conversions the game asked for";
+    expect_same_frames(game, plain_run);
 }
 
 INSTANTIATE_TEST_SUITE_P(, BackdropIdentity,
@@ -213,10 +346,66 @@ INSTANTIATE_TEST_SUITE_P(, BackdropIdentity,
                                          Case{"grayscale", true}, Case{"16-bit", true},
                                          Case{"palette", true}, Case{"palette-keyed", false},
                                          Case{"1x1", true}, Case{"oversized", true}),
-                         [](const testing::TestParamInfo<Case>& param) {
-                             std::string name = param.param.kind;
-                             for (char& c : name) if (c == '-') c = '_';
-                             return name;
-                         });
+                         [](const testing::TestParamInfo<Case>& param) { return test_name(param.param.kind); });
+
+struct SheetCase {
+    const char* kind;
+    bool written;  // particles written as one value; a sheet that blends keeps its blits
+};
+
+void PrintTo(const SheetCase& c, std::ostream* out) { *out << c.kind; }
+
+class ParticleIdentity : public testing::TestWithParam<SheetCase> {};
+
+TEST_P(ParticleIdentity, PresentsTheSameFramesAsABlitPerParticle)
+{
+    const std::string dir = make_dir();
+    ASSERT_FALSE(dir.empty());
+    ASSERT_EQ(symlink(FROSTRUN_ASSET_DIR "/background.png", (dir + "/background.png").c_str()), 0);
+    make_sheet(GetParam().kind, dir);
+
+    const Session game = play(dir, false);
+    const Session plain_run = play(dir, true);
+    std::system(("rm -rf " + dir).c_str());
+
+    // The plain run blits every particle; the game only asks SDL once per
+    // frame with bursts, unless the sheet may blend.
+    EXPECT_GT(plain_run.particle_blits, 1000u) << "the session has bursts";
+    if (GetParam().written) {
+        EXPECT_LT(game.particle_blits * 10, plain_run.particle_blits);
+    } else {
+        EXPECT_EQ(game.particle_blits, plain_run.particle_blits);
+    }
+    expect_same_frames(game, plain_run);
+}
+
+TEST_P(ParticleIdentity, PresentsTheSameFramesAsABlitPerParticleAtTheEdges)
+{
+    const std::string dir = make_dir();
+    ASSERT_FALSE(dir.empty());
+    ASSERT_EQ(symlink(FROSTRUN_ASSET_DIR "/background.png", (dir + "/background.png").c_str()), 0);
+    make_sheet(GetParam().kind, dir);
+
+    const Session game = play(dir, false, edge_bursts);
+    const Session plain_run = play(dir, true, edge_bursts);
+    std::system(("rm -rf " + dir).c_str());
+
+    EXPECT_GT(plain_run.particle_blits, 1000u);
+    ASSERT_EQ(game.frames.size(), 120u);
+    ASSERT_EQ(plain_run.frames.size(), 120u);
+    for (size_t i = 0; i < game.frames.size(); ++i) {
+        ASSERT_EQ(game.frames[i], plain_run.frames[i]) << "step " << i + 1 << " differs";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, ParticleIdentity,
+                         testing::Values(SheetCase{"game-art", true}, SheetCase{"palette-origin-0", true},
+                                         SheetCase{"palette", true}, SheetCase{"palette-keyed", true},
+                                         SheetCase{"rgb-origin-black", true}, SheetCase{"rgb", true},
+                                         SheetCase{"rgba", false}, SheetCase{"grayscale", true},
+                                         SheetCase{"16-bit-grayscale", true}, SheetCase{"16-bit", true},
+                                         SheetCase{"1x1-origin-0", true}, SheetCase{"1x1", true},
+                                         SheetCase{"oversized", true}),
+                         [](const testing::TestParamInfo<SheetCase>& param) { return test_name(param.param.kind); });
 
 }  // namespace
