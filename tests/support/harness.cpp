@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include <SDL_image.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,11 +28,14 @@ void enter_asset_dir()
     }
 }
 
+// Kept for the whole test run, like the game's own surfaces.
+Surfaces opened{};
+
 Surfaces open_surfaces()
 {
     use_dummy_drivers();
     SDL_Init(SDL_INIT_VIDEO);
-    Surfaces s{};
+    Surfaces& s = opened;
     s.screen = SDL_SetVideoMode(640, 480, 16, SDL_SWSURFACE);
     s.backdrop = IMG_Load(FROSTRUN_ASSET_DIR "/background.png");
     s.sprites = IMG_Load(FROSTRUN_ASSET_DIR "/sprites.png");
@@ -76,6 +80,11 @@ StdoutCapture::StdoutCapture()
 
 StdoutCapture::~StdoutCapture()
 {
+    // GoogleTest reports failures on standard output: show what was captured
+    // when the test failed, so nothing of the report is lost.
+    if (::testing::Test::HasFailure()) {
+        std::fputs(text().c_str(), stderr);
+    }
     std::fflush(stdout);
     dup2(saved_fd_, 1);
     close(saved_fd_);
