@@ -1,5 +1,6 @@
 #include "loop/game_loop.h"
 
+#include <bitset>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -46,26 +47,48 @@ SDL_Surface* load_image(const char* file_name)
     return image;
 }
 
+// Gives a 16-bit surface a colour key that none of its pixels has, if
+// there is one: blits from it then skip no pixel.
+void key_with_unused_value(SDL_Surface* image)
+{
+    std::bitset<65536> used;
+    for (int y = 0; y < image->h; ++y) {
+        const auto* row = reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(image->pixels) + y * image->pitch);
+        for (int x = 0; x < image->w; ++x) {
+            used.set(row[x]);
+        }
+    }
+    for (Uint32 value = 0; value < used.size(); ++value) {
+        if (!used.test(value)) {
+            SDL_SetColorKey(image, SDL_SRCCOLORKEY, value);
+            return;
+        }
+    }
+}
+
 // Every erase copies a rectangle of the backdrop onto the screen. An opaque
-// backdrop is held as 32-bit 0RGB, from which SDL reduces rows to the
-// screen's format with a few shifts: as loaded (24-bit), SDL converts
-// every pixel the slow generic way, and a copy already in the screen's
-// format goes through SDL's non-temporal memcpy, which is slower still for
-// rows this short. Both reduce 8-bit channels by truncation, so no pixel
-// changes. A backdrop that blends (alpha or colour key) stays as loaded.
-void hold_for_erasing(SDL_Surface*& image)
+// backdrop is converted once to the format of the surface it is erased
+// onto (`target`), so that no erase converts pixels (from the 24-bit image
+// as loaded SDL converts each one the slow generic way); the conversion is
+// the very blit an erase would make, so no pixel changes. Between surfaces
+// of one format SDL copies rows with non-temporal stores, which cost far
+// more than they save on rows of 30 pixels; given a colour key that no
+// pixel has, it takes its keyed 16-bit loop instead, which copies every
+// pixel all the same. A backdrop that blends (alpha or colour key) stays
+// as loaded.
+void hold_for_erasing(const SDL_Surface* target, SDL_Surface*& image)
 {
     if ((image->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) != 0) {
         return;
     }
-    SDL_PixelFormat zero_rgb{};
-    zero_rgb.BitsPerPixel = 32;
-    zero_rgb.Rmask = 0x00FF0000;
-    zero_rgb.Gmask = 0x0000FF00;
-    zero_rgb.Bmask = 0x000000FF;
-    if (SDL_Surface* converted = SDL_ConvertSurface(image, &zero_rgb, SDL_SWSURFACE)) {
-        SDL_FreeSurface(image);
-        image = converted;
+    SDL_Surface* converted = SDL_ConvertSurface(image, target->format, SDL_SWSURFACE);
+    if (converted == nullptr) {
+        return;
+    }
+    SDL_FreeSurface(image);
+    image = converted;
+    if (image->format->BytesPerPixel == 2) {
+        key_with_unused_value(image);
     }
 }
 
@@ -96,7 +119,7 @@ int initialise()
     SDL_WM_SetCaption(kCaption, nullptr);
 
     backdrop = load_image(kBackdropFile);
-    hold_for_erasing(backdrop);
+    hold_for_erasing(screen, backdrop);
     sprites = load_image(kSpritesFile);
     SDL_SetColorKey(sprites, SDL_SRCCOLORKEY, 0);
     std::printf("the colorkey is %d\n", static_cast<int>(sprites->format->colorkey));
