@@ -35,6 +35,20 @@ SDL_Rect screen_rect(std::int32_t x, std::int32_t y, Uint16 w, Uint16 h)
     return SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), w, h};
 }
 
+Uint16& pixel_at(SDL_Surface* surface, int x, int y)
+{
+    Uint8* row = static_cast<Uint8*>(surface->pixels) + y * surface->pitch;
+    return reinterpret_cast<Uint16*>(row)[x];
+}
+
+// Whether a one-pixel blit to `place` reaches the screen: the screen's
+// clip area holds it.
+bool in_clip_area(const SDL_Surface* screen, const SDL_Rect& place)
+{
+    const SDL_Rect& clip = screen->clip_rect;
+    return place.x >= clip.x && place.x < clip.x + clip.w && place.y >= clip.y && place.y < clip.y + clip.h;
+}
+
 // How a step puts the particle pixel on the screen. A one-pixel blit costs
 // SDL far more in clipping and set-up than the pixel itself, and every
 // particle is the same copy of the sheet's pixel (0, 0); so each step asks
@@ -46,12 +60,6 @@ struct ParticleInk {
     enum Kind { kBlit, kNothing, kValue } kind = kBlit;
     Uint16 value = 0;
 };
-
-Uint16& screen_pixel(SDL_Surface* screen, int x, int y)
-{
-    Uint8* row = static_cast<Uint8*>(screen->pixels) + y * screen->pitch;
-    return reinterpret_cast<Uint16*>(row)[x];
-}
 
 // Blits the particle pixel twice onto the first pixel of the screen's clip
 // area, once over all-zero and once over all-one bits, and puts that pixel
@@ -66,7 +74,7 @@ ParticleInk learn_particle_ink(SDL_Surface* screen, SDL_Surface* sprites)
         (sprites->flags & SDL_SRCALPHA) != 0 || clip.w == 0 || clip.h == 0) {
         return {};
     }
-    Uint16& probe = screen_pixel(screen, clip.x, clip.y);
+    Uint16& probe = pixel_at(screen, clip.x, clip.y);
     const Uint16 kept = probe;
     const Uint16 under[2] = {0x0000, 0xFFFF};
     Uint16 seen[2];
@@ -98,12 +106,44 @@ void draw_particle(SDL_Surface* screen, SDL_Surface* sprites, const ParticleInk&
     }
     // Clipped as the blit clips: the position narrowed to the rectangle's
     // 16 bits, against the screen's clip area.
-    const SDL_Rect& clip = screen->clip_rect;
-    if (ink.kind == ParticleInk::kNothing || place.x < clip.x || place.x >= clip.x + clip.w ||
-        place.y < clip.y || place.y >= clip.y + clip.h) {
+    if (ink.kind == ParticleInk::kValue && in_clip_area(screen, place)) {
+        pixel_at(screen, place.x, place.y) = ink.value;
+    }
+}
+
+// Whether blits from the backdrop copy pixel values as they are, except
+// one equal to its colour key: so they do from a backdrop held in the
+// screen's own 16-bit format (as the game holds an opaque one) that does
+// not blend, where neither surface needs a lock.
+bool erases_by_value(const SDL_Surface* screen, const SDL_Surface* backdrop)
+{
+    const SDL_PixelFormat& from = *backdrop->format;
+    const SDL_PixelFormat& to = *screen->format;
+    return to.BytesPerPixel == 2 && from.BytesPerPixel == 2 && from.Rmask == to.Rmask &&
+           from.Gmask == to.Gmask && from.Bmask == to.Bmask && from.Amask == to.Amask &&
+           (backdrop->flags & SDL_SRCALPHA) == 0 && !SDL_MUSTLOCK(screen) && !SDL_MUSTLOCK(backdrop);
+}
+
+// Puts back the backdrop's pixel under a fountain particle. One-pixel
+// blits are as dear here as in drawing, so where blits copy values the
+// value is copied directly, clipped as the blit clips: to the backdrop,
+// and to the screen's clip area.
+void erase_particle(SDL_Surface* screen, SDL_Surface* backdrop, bool by_value, std::int32_t x,
+                    std::int32_t y)
+{
+    const SDL_Rect area = screen_rect(x, y, 1, 1);
+    if (!by_value) {
+        restore_area(screen, backdrop, area);
         return;
     }
-    screen_pixel(screen, place.x, place.y) = ink.value;
+    if (area.x < 0 || area.x >= backdrop->w || area.y < 0 || area.y >= backdrop->h ||
+        !in_clip_area(screen, area)) {
+        return;
+    }
+    const Uint16 value = pixel_at(backdrop, area.x, area.y);
+    if ((backdrop->flags & SDL_SRCCOLORKEY) == 0 || value != backdrop->format->colorkey) {
+        pixel_at(screen, area.x, area.y) = value;
+    }
 }
 
 void start_burst(std::int32_t x, std::int32_t y)
@@ -135,8 +175,9 @@ void start_burst(std::int32_t x, std::int32_t y)
 void step_fountain(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
                    const ParticleInk& ink, BurstRecord& slot)
 {
+    const bool by_value = erases_by_value(screen, backdrop);
     for (int j = 0; j < kFountainParticles; ++j) {
-        restore_area(screen, backdrop, screen_rect(slot.particle_x[j], slot.particle_y[j], 1, 1));
+        erase_particle(screen, backdrop, by_value, slot.particle_x[j], slot.particle_y[j]);
     }
     for (int j = 0; j < kFountainParticles; ++j) {
         if (slot.origin_y >= slot.particle_y[j]) {

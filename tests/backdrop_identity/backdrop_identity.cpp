@@ -1,8 +1,9 @@
-// Two speed-ups of the game must not change a single presented pixel: an
-// opaque backdrop held in a format that is quicker to erase from (one
-// conversion at start-up instead of a slow one in every erase), and the
-// bursts' particles written as the one value that SDL's blit of the
-// sheet's pixel (0, 0) gives, instead of a blit per particle. Each case
+// The game's speed-ups must not change a single presented pixel: an opaque
+// backdrop held in a format that is quicker to erase from (one conversion
+// at start-up instead of a slow one in every erase), the bursts' particles
+// written as the one value that SDL's blit of the sheet's pixel (0, 0)
+// gives, and the fountains' one-pixel erases copied as values from such a
+// backdrop, instead of a blit per particle. Each case
 // plays the same autopiloted session twice, in two fresh processes, once as
 // the game runs and once plain (the backdrop converted into a copy in its
 // own format, every particle blitted), and compares every presented frame.
@@ -224,14 +225,17 @@ void game_session()
 
 // Bursts across every edge of a clip area, and so far out that the
 // rectangle's 16-bit position wraps back onto the screen, drawn straight
-// with burst_effect on the game's screen, presented after every step.
+// with burst_effect on the game's screen, presented after every step. The
+// backdrop is converted to the screen's format, as the game's is.
 void edge_bursts()
 {
     game_step();  // opens the screen as the game does
     SDL_Surface* screen = SDL_GetVideoSurface();
     SDL_Surface* sprites = IMG_Load("sprites.png");
-    SDL_Surface* backdrop = IMG_Load("background.png");
-    ASSERT_TRUE(screen != nullptr && sprites != nullptr && backdrop != nullptr);
+    SDL_Surface* loaded = IMG_Load("background.png");
+    ASSERT_TRUE(screen != nullptr && sprites != nullptr && loaded != nullptr);
+    SDL_Surface* backdrop = SDL_ConvertSurface(loaded, screen->format, SDL_SWSURFACE);
+    ASSERT_TRUE(backdrop != nullptr);
     SDL_SetColorKey(sprites, SDL_SRCCOLORKEY, 0);
     SDL_Rect clip = {3, 2, 630, 470};
     SDL_SetClipRect(screen, &clip);
