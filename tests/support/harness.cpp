@@ -31,12 +31,10 @@ void enter_asset_dir()
 // Kept for the whole test run, like the game's own surfaces.
 Surfaces opened{};
 
-Surfaces open_surfaces()
+Surfaces game_images(SDL_Surface* screen)
 {
-    use_dummy_drivers();
-    SDL_Init(SDL_INIT_VIDEO);
     Surfaces& s = opened;
-    s.screen = SDL_SetVideoMode(640, 480, 16, SDL_SWSURFACE);
+    s.screen = screen;
     s.backdrop = IMG_Load(FROSTRUN_ASSET_DIR "/background.png");
     s.sprites = IMG_Load(FROSTRUN_ASSET_DIR "/sprites.png");
     if (s.screen == nullptr || s.backdrop == nullptr || s.sprites == nullptr) {
@@ -44,6 +42,14 @@ Surfaces open_surfaces()
         std::abort();
     }
     SDL_SetColorKey(s.sprites, SDL_SRCCOLORKEY, 0);
+    return s;
+}
+
+Surfaces open_surfaces()
+{
+    use_dummy_drivers();
+    SDL_Init(SDL_INIT_VIDEO);
+    const Surfaces s = game_images(SDL_SetVideoMode(640, 480, 16, SDL_SWSURFACE));
     SDL_UpperBlit(s.backdrop, nullptr, s.screen, nullptr);
     return s;
 }
@@ -117,41 +123,6 @@ Uint32 pixel(SDL_Surface* surface, int x, int y)
 
 namespace {
 
-// The expected picture: the backdrop area, optionally with a sprite copied
-// over it, made in the screen's format.
-bool area_matches(const Surfaces& s, const SDL_Rect* source, SDL_Rect area)
-{
-    SDL_Surface* expected = SDL_CreateRGBSurface(SDL_SWSURFACE, area.w, area.h, 16,
-                                                 s.screen->format->Rmask, s.screen->format->Gmask,
-                                                 s.screen->format->Bmask, 0);
-    SDL_Rect from = area;
-    SDL_UpperBlit(s.backdrop, &from, expected, nullptr);
-    if (source != nullptr) {
-        SDL_Rect sprite = *source;
-        SDL_UpperBlit(s.sprites, &sprite, expected, nullptr);
-    }
-    bool same = true;
-    for (int y = 0; y < area.h && same; ++y) {
-        for (int x = 0; x < area.w && same; ++x) {
-            same = pixel(expected, x, y) == pixel(s.screen, area.x + x, area.y + y);
-        }
-    }
-    SDL_FreeSurface(expected);
-    return same;
-}
-
-}  // namespace
-
-bool shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y)
-{
-    return area_matches(s, &source,
-                        SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), source.w, source.h});
-}
-
-bool shows_backdrop(const Surfaces& s, SDL_Rect area) { return area_matches(s, nullptr, area); }
-
-namespace {
-
 SDL_Surface* like_screen(const Surfaces& s, int w, int h)
 {
     const SDL_PixelFormat* f = s.screen->format;
@@ -171,7 +142,43 @@ bool screen_shows(const Surfaces& s, SDL_Surface* expected, int x, int y)
     return same;
 }
 
+// The backdrop area, optionally with a sprite copied over it, made in the
+// screen's format and compared with the screen there.
+bool area_matches(const Surfaces& s, const SDL_Rect* source, SDL_Rect area)
+{
+    SDL_Surface* expected = like_screen(s, area.w, area.h);
+    SDL_Rect from = area;
+    SDL_UpperBlit(s.backdrop, &from, expected, nullptr);
+    if (source != nullptr) {
+        SDL_Rect sprite = *source;
+        SDL_UpperBlit(s.sprites, &sprite, expected, nullptr);
+    }
+    return screen_shows(s, expected, area.x, area.y);
+}
+
 }  // namespace
+
+bool shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y)
+{
+    return area_matches(s, &source,
+                        SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), source.w, source.h});
+}
+
+bool shows_backdrop(const Surfaces& s, SDL_Rect area) { return area_matches(s, nullptr, area); }
+
+bool shows_digit(const Surfaces& s, int digit, int x)
+{
+    static const Sint16 kGlyphTop[5] = {0, 12, 22, 33, 44};  // even digits at x 0, odd ones at x 10
+    return shows_sprite(s, {static_cast<Sint16>(digit % 2 * 10), kGlyphTop[digit / 2], 10, 10}, x, 14);
+}
+
+std::vector<int> unseeded_rand(int count)
+{
+    std::vector<int> values;
+    for (std::srand(1); values.size() < static_cast<size_t>(count);) values.push_back(std::rand());
+    std::srand(1);
+    return values;
+}
 
 bool shows_only(const Surfaces& s, SDL_Rect source, int x, int y)
 {

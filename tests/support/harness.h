@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <SDL.h>
 
@@ -26,6 +27,9 @@ struct Surfaces {
     SDL_Surface* backdrop;
 };
 Surfaces open_surfaces();
+// The game's two images as the game loads them, with `screen` (e.g. the
+// video surface of the running game) as the screen.
+Surfaces game_images(SDL_Surface* screen);
 
 // Puts a key-down event for `key` into SDL's queue.
 void press(SDLKey key);
@@ -53,12 +57,18 @@ Uint32 pixel(SDL_Surface* surface, int x, int y);
 bool shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y);
 // True when the screen area `area` shows the plain backdrop.
 bool shows_backdrop(const Surfaces& s, SDL_Rect area);
+// True when the score cell at (x, 14) shows the glyph of `digit` (0..9).
+bool shows_digit(const Surfaces& s, int digit, int x);
 // True when the whole screen is the backdrop with `source` copied over it
 // at (x, y), clipped at the screen edges, and nothing else: no trails.
 bool shows_only(const Surfaces& s, SDL_Rect source, int x, int y);
 // True when every opaque pixel of `source` shows at (x, y), whatever lies
 // under its transparent ones (e.g. an icon drawn over a passing object).
 bool shows_on_top(const Surfaces& s, SDL_Rect source, int x, int y);
+
+// The next `count` values of rand() from its unseeded start (the game never
+// seeds it); rand() starts there again afterwards.
+std::vector<int> unseeded_rand(int count);
 
 // Runs `work` in a forked child (a fresh copy of this process, e.g. one
 // whose rand() has not been drawn from) and answers what it returned.

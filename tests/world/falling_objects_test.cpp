@@ -2,13 +2,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include "screens/bursts.h"
 #include "screens/score_display.h"
 #include "support/harness.h"
 #include "world/falling_objects.h"
+#include "world/world_tick.h"
 
 namespace {
 
@@ -22,21 +22,14 @@ ObjectRecord* park(ObjectRecord* pool)  // standing in a row at y 100, clear of 
     return pool;
 }
 
-bool shows_digit(const harness::Surfaces& s, int digit, int x)  // in the score cell at x, y 14
-{
-    constexpr Sint16 kGlyphTop[5] = {0, 12, 22, 33, 44};
-    return harness::shows_sprite(s, {Sint16(digit % 2 * 10), kGlyphTop[digit / 2], 10, 10}, x, 14);
-}
-
 struct Falling : ::testing::Test {
     harness::Surfaces s = harness::open_surfaces();
     ObjectRecord* pool = park(reset_pool(kPoolFalling));
     WorldState w = [this] { WorldState f; f.level = 1; f.object_count = 10; f.objects = pool; return f; }();
-    ~Falling() override { SDL_FreeSurface(s.sprites), SDL_FreeSurface(s.backdrop), SDL_Quit(); }
-    std::vector<int> draws = [] {  // rand() % 600 to come: the game never seeds rand()
-        std::vector<int> v;
-        for (std::srand(1); v.size() < 5000;) v.push_back(std::rand() % 600);
-        return std::srand(1), v;
+    std::vector<int> draws = [] {  // rand() % 600 to come
+        std::vector<int> v = harness::unseeded_rand(5000);
+        for (int& value : v) value %= 600;
+        return v;
     }();
     void pass() { falling_object_pass(s.screen, s.sprites, s.backdrop, w, SDL_Rect{300, 410, 40, 60}); }
     void bursts(int steps) { while (steps-- > 0) burst_effect(s.screen, s.sprites, s.backdrop, 0, 0, kBurstStep); }
@@ -54,7 +47,7 @@ TEST_F(Falling, ThePlayerReachesCornersAtX275To335FromRow371DownAndCatchesCarry)
         const int now = c.score + c.caught;  // 1000 leaves hundreds at 10: there is no thousands digit
         EXPECT_EQ(std::vector<int>({w.score_hundreds, w.score_tens, w.score_units}),
                   std::vector<int>({now / 100, now / 10 % 10, now % 10}));
-        const bool shown = shows_digit(s, now / 100 % 10, 540) && shows_digit(s, now / 10 % 10, 550);
+        const bool shown = harness::shows_digit(s, now / 100 % 10, 540) && harness::shows_digit(s, now / 10 % 10, 550);
         EXPECT_TRUE(pool[0].y <= 15 ? c.caught && shown : !c.caught) << c.x << ", " << c.y;
     }
 }
@@ -151,6 +144,9 @@ TEST_F(Falling, AnEraseAtTheTopRestoresTheVeryRowsItCovers)
     EXPECT_TRUE(removed(1) && harness::shows_backdrop(s, {300, 0, 30, 28}));
 }
 
+// The real loop: each catch shows its digit and icon, bursts show, and the
+// tenth catch brings the intro, which up and an unmapped key do not end but
+// q does; a key outside the table after it does not end the game.
 TEST(LevelOneRun, CatchesShowOnScreenBurstsAppearAndTheTenthEndsTheLevel)
 {
     harness::use_dummy_drivers();
@@ -158,20 +154,23 @@ TEST(LevelOneRun, CatchesShowOnScreenBurstsAppearAndTheTenthEndsTheLevel)
     harness::StdoutCapture out;
     ASSERT_EQ(harness::run_frames(2), 'Y');         // start-up and the first tick
     ObjectRecord* pool = reset_pool(kPoolFalling);  // the world's own records
-    harness::Surfaces s{SDL_GetVideoSurface(), IMG_Load("sprites.png"), IMG_Load("background.png")};
-    SDL_SetColorKey(s.sprites, SDL_SRCCOLORKEY, 0);
+    const harness::Surfaces s = harness::game_images(SDL_GetVideoSurface());
     int pulses = 0;
-    fake::platform().on_delay = [&](Uint32 ms) { if (ms == 100 && pulses++ == 0) harness::press(SDLK_q); };
+    fake::platform().on_delay = [&](Uint32 ms) {
+        if (ms == 100 && pulses++ == 0) harness::press(SDLK_UP), harness::press(SDLK_a);
+        else if (ms == 100) harness::press(SDLK_q);
+    };
     for (int n = 1; n <= 10; ++n) {
         park(pool)[0] = faller(300, 400);  // under the standing figure
         if (n == 1) pool[1] = faller(100, 451), pool[3] = faller(400, 200, 0), pool[4] = faller(410, 210);
         ASSERT_EQ(harness::run_frames(1), 'Y');
-        EXPECT_TRUE(n == 10 || (shows_digit(s, n, 560) && harness::shows_sprite(s, {20, 0, 20, 20}, 8, 260 - 25 * (n - 1)))) << n;
+        EXPECT_TRUE(n == 10 || (harness::shows_digit(s, n, 560) && harness::shows_sprite(s, {20, 0, 20, 20}, 8, 260 - 25 * (n - 1)))) << n;
         EXPECT_TRUE(n != 2 || harness::shows_sprite(s, {0, 0, 1, 1}, 425, 211)) << "the puff's first frame";
         EXPECT_TRUE(n != 9 || !harness::shows_backdrop(s, {60, 440, 120, 40})) << "the fountain";
     }
-    EXPECT_TRUE(pulses > 0 && harness::shows_backdrop(s, {8, 28, 20, 260})) << "the level intro has repainted";
-    SDL_FreeSurface(s.sprites), SDL_FreeSurface(s.backdrop);
+    EXPECT_TRUE(pulses == 2 && harness::shows_backdrop(s, {8, 28, 20, 260}) && world_state().level == 2) << "the intro has repainted";
+    harness::press(SDLK_a);
+    EXPECT_EQ(harness::run_frames(1), 'Y') << "q was not remembered";
 }
 
 }  // namespace

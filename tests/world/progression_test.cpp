@@ -1,58 +1,16 @@
-#include <cstdio>
-#include <string>
 #include <vector>
 
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
-#include "screens/lives.h"
 #include "screens/score_display.h"
 #include "support/harness.h"
 #include "world/progression.h"
-#include "world/world_tick.h"
 
 namespace {
 
 // The make-up of a level: hazards past the object count, the power-up on
 // record 2 unless one is held, collectables otherwise.
 int made_up_type(int count, int held, int i) { return i > count ? kHazard : i == 2 && !held ? kPowerUp : kCollectable; }
-
-// The real game. Its level intros are known by their banner and answered:
-// the first `held_back` pulses with up and an unmapped key, then q. Should
-// an intro go unrecognised, q comes anyway after 30 idle pulses.
-struct Game {
-    harness::Surfaces s{};
-    bool banner = false;
-    int pulses = 0, held_back = 0, idle = 0;
-    Game() {
-        harness::use_dummy_drivers(), harness::enter_asset_dir();
-        s.sprites = IMG_Load("sprites.png"), s.backdrop = IMG_Load("background.png");
-        SDL_SetColorKey(s.sprites, SDL_SRCCOLORKEY, 0);
-        fake::platform().on_flip = [this](SDL_Surface* video) {
-            s.screen = video;
-            pulses += banner = harness::shows_sprite(s, {0, 340, 500, 25}, 50, 200);
-        };
-        fake::platform().on_delay = [this](Uint32 ms) {
-            idle = ms == 100 ? idle + 1 : 0;
-            if (ms == 100 && (banner || idle > 30)) {
-                harness::press(held_back > 0 ? SDLK_UP : SDLK_q);
-                if (held_back-- > 0) harness::press(SDLK_a);
-            }
-        };
-    }
-    // One catch a frame: a collectable in the figure's reach (x 300, or 320
-    // after a crash), every other falling object held far above.
-    int catch_objects(int catches) {
-        ObjectRecord* objects = reset_pool(kPoolFalling);  // the world's own records
-        int answer = 'Y';
-        for (; catches > 0 && answer == 'Y'; --catches) {
-            for (int i = 1; i < kFallingObjects; ++i) objects[i].y = -200;
-            objects[0] = ObjectRecord{310, 400, 0, 0, 0, 1, 0, 0, kCollectable};
-            answer = harness::run_frames(1);
-        }
-        return answer;
-    }
-};
 
 }  // namespace
 
@@ -95,39 +53,4 @@ TEST(Progression, LevelUpMakesUpLevels2To7) {
         for (int i = 0; i < kFallingObjects; ++i) EXPECT_EQ(w.objects[i].type, made_up_type(w.object_count, held, i)) << level << ": " << i;
         EXPECT_TRUE(harness::shows_backdrop(s, {0, 0, 640, 480}));
     }
-}
-
-TEST(Game, LongRunThroughLevelsLostLivesAndTheEnd) {
-    Game g;
-    g.held_back = 1;  // up and an unmapped key do not end the first intro
-    std::string text;
-    {
-        harness::StdoutCapture out;  // gtest reports there too: shown below on failure
-        EXPECT_EQ(harness::run_frames(2), 'Y');
-        EXPECT_EQ(g.catch_objects(10), 'Y');
-        harness::press(SDLK_a);  // not the end: q was not remembered
-        EXPECT_EQ(g.catch_objects(13), 'Y');  // level 3, with three icons
-        EXPECT_EQ((std::vector<int>{world_state().level, g.pulses, progress_icons()}), (std::vector<int>{3, 3, 3}));
-        ObjectRecord* items = reset_pool(kPoolItems);  // the world's own records
-        for (int lives = 2; lives >= 0; --lives) {
-            items[0] = ObjectRecord{320, 406, 0, 0, 0, 4, 0, 0, 0};  // lands on the figure
-            EXPECT_EQ(harness::run_frames(1), lives > 0 ? 'Y' : 'N');
-            EXPECT_EQ(lives_left(), lives);
-            for (Sint16 k = 0, y = 30; k < 3; ++k, y = Sint16(y + 27))
-                EXPECT_TRUE(k < lives ? harness::shows_sprite(g.s, {300, 5, 33, 22}, 600, y)
-                                      : harness::shows_backdrop(g.s, {600, y, 33, 22})) << lives << k;
-            EXPECT_TRUE(lives == 0 || (harness::shows_sprite(g.s, {0, 12, 10, 10}, 550, 14) &&  // 023 kept
-                                       harness::shows_sprite(g.s, {10, 12, 10, 10}, 560, 14) &&
-                                       harness::shows_backdrop(g.s, {8, 28, 20, 260}) && progress_icons() == 0));
-        }
-        text = out.text();
-    }
-    if (HasFailure()) std::fputs(text.c_str(), stderr);
-    // One line a frame: its time since the last (held back 10 ms when short),
-    // after the intros of 2 and 1 pulses and the crashes of 12 flashes.
-    std::string expected = "the colorkey is 0\n";
-    for (int ms : {0, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 210, 0, 10, 10, 10, 10, 10, 10, 10, 10, 110, 0, 10, 10, 1210, 1200})
-        expected += "\n" + std::to_string(ms) + ", delay is " + (ms < 20 ? "10" : "0") + " ms\n";
-    EXPECT_EQ(text, expected);
-    EXPECT_EQ(fake::platform().flips, 27 + 3 + 3 * 13);
 }
