@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <SDL_image.h>
-
 #include "support/harness.h"
 
 namespace {
@@ -28,8 +26,7 @@ TEST(EventQueue, FullQueueOnlyTheLastKeyDownCounts)
     SDL_Surface* shown = nullptr;
     fake::platform().on_flip = [&](SDL_Surface* video) { shown = video; };
     ASSERT_EQ(harness::run_frames(2), 'Y');  // start-up, then the figure stands at 300
-    harness::Surfaces s{shown, IMG_Load("sprites.png"), IMG_Load("background.png")};
-    SDL_SetColorKey(s.sprites, SDL_SRCCOLORKEY, 0);
+    const harness::Surfaces s = harness::game_images(shown);
     const SDL_Rect standing = {299, 5, 40, 65};
 
     const SDL_Event others[] = {event_of(SDL_KEYDOWN, SDLK_q), event_of(SDL_KEYUP, SDLK_RIGHT),
@@ -51,6 +48,4 @@ TEST(EventQueue, FullQueueOnlyTheLastKeyDownCounts)
     }
     EXPECT_EQ(harness::run_frames(1), 'Y');
     EXPECT_TRUE(harness::shows_sprite(s, standing, 304, 410)) << "walks on right";
-    SDL_FreeSurface(s.sprites);
-    SDL_FreeSurface(s.backdrop);
 }

@@ -12,7 +12,6 @@ const SDL_Rect kCells[6] = {{299, 5, 40, 65}, {299, 70, 40, 65}, {299, 135, 40, 
 
 struct Figure {
     harness::Surfaces s = harness::open_surfaces();
-    ~Figure() { SDL_FreeSurface(s.sprites), SDL_FreeSurface(s.backdrop); }
     SDL_Rect* step(int code, int times = 1) { while (--times > 0) step(code); return update_player(s.screen, s.sprites, s.backdrop, code); }
     bool only(int cell, int x, int y) const { return harness::shows_only(s, kCells[cell], x, y); }  // and no trail anywhere
 };

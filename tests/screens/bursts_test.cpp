@@ -13,9 +13,8 @@ namespace {
 // rand() restarted from its unseeded start (the game never seeds it): the
 // values to come, and the draws made since the last look (which draws one).
 struct Draws {
-    std::vector<int> seq;
     long used = 0;
-    Draws() { std::srand(1); for (int i = 0; i < 60000; ++i) seq.push_back(std::rand()); std::srand(1); }
+    std::vector<int> seq = harness::unseeded_rand(60000);
     int made()
     {
         long at = std::find(seq.begin() + used, seq.end(), std::rand()) - seq.begin();
@@ -28,7 +27,7 @@ struct Bursts : ::testing::Test {
     harness::Surfaces s = harness::open_surfaces();
     SDL_Surface* before = SDL_DisplayFormat(s.backdrop);
     Draws draws;
-    ~Bursts() override { SDL_FreeSurface(before), SDL_FreeSurface(s.sprites), SDL_FreeSurface(s.backdrop), SDL_Quit(); }
+    ~Bursts() override { SDL_FreeSurface(before); }
     int call(int x, int y, int mode = kBurstStart)  // answers the draws made
     {
         burst_effect(s.screen, s.sprites, s.backdrop, x, y, mode);
@@ -80,20 +79,14 @@ TEST_F(Bursts, FountainRisesFromBelowTheScreenToItsOriginRowThenFallsAway)
     EXPECT_TRUE(top <= 460 && marked(0, 0, 640, 480) == 0) << "rose to row " << top << ", then fell out of sight";
 }
 
-TEST_F(Bursts, AStartWithAFullTableIsDropped)
+TEST_F(Bursts, OtherModesChangeNothingAndAStartWithAFullTableIsDropped)
 {
+    EXPECT_TRUE(step() == 0 && marked(0, 0, 640, 480) == 0) << "idle";
     for (int i = 0; i < 12; ++i) call(10 + 55 * i, i < 11 ? 100 : 300);
-    EXPECT_EQ(step(), 11 * 120);
+    for (int mode : {0, 3, -1}) EXPECT_EQ(call(100, 100, mode), 0) << "mode " << mode << " neither starts nor steps";
+    EXPECT_TRUE(marked(0, 0, 640, 480) == 0 && step() == 11 * 120) << "first drawn now";
     for (int i = 0; i < 11; ++i) EXPECT_TRUE(particle(25 + 55 * i, 100)) << "slot " << i;
     EXPECT_EQ(marked(615, 300, 25, 30), 0) << "the twelfth";
-}
-
-TEST_F(Bursts, IdleStepsAndOtherModesChangeNothing)
-{
-    EXPECT_TRUE(step() == 0 && marked(0, 0, 640, 480) == 0);
-    call(100, 100);
-    for (int mode : {0, 3, -1}) EXPECT_EQ(call(100, 100, mode), 0) << "mode " << mode << " neither starts nor steps";
-    EXPECT_TRUE(marked(0, 0, 640, 480) == 0 && step() == 120) << "one puff, first drawn now";
 }
 
 }  // namespace

@@ -31,7 +31,6 @@ struct Crash {
                    : harness::shows_backdrop(s, {x, 410, w(40), 65}) ? 'b' : '?';
         };
     }
-    ~Crash() { SDL_FreeSurface(s.sprites), SDL_FreeSurface(s.backdrop); }
     char event(int mode) { return char(lives_event(s.screen, s.sprites, s.backdrop, mode, &figure)); }
     std::vector<int> box() const { return {figure.x, figure.y, figure.w, figure.h}; }
 };

@@ -5,18 +5,12 @@
 
 namespace {
 
-constexpr Sint16 kGlyphTop[5] = {0, 12, 22, 33, 44};  // even digits at x 0, odd ones at x 10
-
 struct ScoreDisplay : ::testing::Test {
     harness::Surfaces s = harness::open_surfaces();
-    ~ScoreDisplay() override { SDL_FreeSurface(s.sprites), SDL_FreeSurface(s.backdrop), SDL_Quit(); }
     int show(int h, int t, int u, int mode) { return update_score_display(s.screen, s.sprites, s.backdrop, h, t, u, mode); }
     bool shows(int h, int t, int u)
     {
-        bool all = true;
-        for (int i = 0, d[3] = {h, t, u}; i < 3; ++i)
-            all &= harness::shows_sprite(s, {Sint16(d[i] % 2 * 10), kGlyphTop[d[i] / 2], 10, 10}, 540 + 10 * i, 14);
-        return all;
+        return harness::shows_digit(s, h, 540) && harness::shows_digit(s, t, 550) && harness::shows_digit(s, u, 560);
     }
     bool icon_at(int y) { return harness::shows_sprite(s, {20, 0, 20, 20}, 8, y); }
     bool clear(int top, int bottom) { return harness::shows_backdrop(s, {8, Sint16(top), 20, Uint16(bottom - top)}); }

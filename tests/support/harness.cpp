@@ -189,15 +189,6 @@ bool shows_only(const Surfaces& s, SDL_Rect source, int x, int y)
     return screen_shows(s, expected, 0, 0);
 }
 
-bool shows_on_top(const Surfaces& s, SDL_Rect source, int x, int y)
-{
-    SDL_Surface* expected = like_screen(s, source.w, source.h);
-    SDL_Rect area = {static_cast<Sint16>(x), static_cast<Sint16>(y), source.w, source.h};
-    SDL_UpperBlit(s.screen, &area, expected, nullptr);
-    SDL_UpperBlit(s.sprites, &source, expected, nullptr);
-    return screen_shows(s, expected, x, y);
-}
-
 std::string in_child(const std::function<std::string()>& work)
 {
     char name[] = "/tmp/frostrun-child-XXXXXX";

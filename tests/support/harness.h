@@ -62,9 +62,6 @@ bool shows_digit(const Surfaces& s, int digit, int x);
 // True when the whole screen is the backdrop with `source` copied over it
 // at (x, y), clipped at the screen edges, and nothing else: no trails.
 bool shows_only(const Surfaces& s, SDL_Rect source, int x, int y);
-// True when every opaque pixel of `source` shows at (x, y), whatever lies
-// under its transparent ones (e.g. an icon drawn over a passing object).
-bool shows_on_top(const Surfaces& s, SDL_Rect source, int x, int y);
 
 // The next `count` values of rand() from its unseeded start (the game never
 // seeds it); rand() starts there again afterwards.

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "screens/lives.h"
 #include "support/harness.h"
 #include "world/world_tick.h"
 
@@ -11,7 +10,6 @@ namespace {
 struct Ticks {
     harness::Surfaces s = harness::open_surfaces();
     SDL_Rect figure = {300, 410, 40, 65};
-    ~Ticks() { SDL_FreeSurface(s.sprites), SDL_FreeSurface(s.backdrop); }
     char at(Uint32 clock_ms) { return fake::platform().clock_ms = clock_ms, world_tick(s.screen, s.sprites, s.backdrop, &figure); }
 };
 
@@ -31,17 +29,4 @@ TEST(WorldTick, FirstTickWaitsThenFramesUnderTwentyMsAreHeldBack)
     EXPECT_EQ(out, "YYYYY\n0, delay is 10 ms\n\n19, delay is 10 ms\n\n20, delay is 0 ms\n\n4294966262, delay is 0 ms\n\n19, delay is 10 ms\n");
     EXPECT_EQ(fake::platform().delays, 5);  // a wait of 0 is a call too
     EXPECT_EQ(fake::platform().waited_ms, 30u);
-}
-
-TEST(WorldTick, DrawsTheLivesColumnEveryTickAndAnswersItsReply)
-{
-    Ticks t;
-    for (Uint32 i = 0; i < 3; ++i) {
-        SDL_Rect column = {600, 30, 33, 132}, to = column;
-        SDL_UpperBlit(t.s.backdrop, &column, t.s.screen, &to);
-        EXPECT_EQ(t.at(1000 + 30 * i), 'Y');
-        for (int y : {30, 57, 84}) EXPECT_TRUE(harness::shows_on_top(t.s, {300, 5, 33, 22}, 600, y)) << i << " " << y;
-    }
-    for (int crash = 0; crash < 3; ++crash) lives_event(t.s.screen, t.s.sprites, t.s.backdrop, kLivesCrash, &t.figure);
-    EXPECT_EQ(t.at(5000), 'N');
 }
