@@ -26,11 +26,8 @@ struct Falling : ::testing::Test {
     harness::Surfaces s = harness::open_surfaces();
     ObjectRecord* pool = park(reset_pool(kPoolFalling));
     WorldState w = [this] { WorldState f; f.level = 1; f.object_count = 10; f.objects = pool; return f; }();
-    std::vector<int> draws = [] {  // rand() % 600 to come
-        std::vector<int> v = harness::unseeded_rand(5000);
-        for (int& value : v) value %= 600;
-        return v;
-    }();
+    std::vector<int> rands = harness::unseeded_rand(5000);
+    int draws(int at) const { return rands[at] % 600; }  // the rand() % 600 to come
     void pass() { falling_object_pass(s.screen, s.sprites, s.backdrop, w, SDL_Rect{300, 410, 40, 60}); }
     void bursts(int steps) { while (steps-- > 0) burst_effect(s.screen, s.sprites, s.backdrop, 0, 0, kBurstStep); }
     bool removed(int i) { return pool[i].away == 1 && pool[i].x == -1 && pool[i].y == -1; }
@@ -62,10 +59,10 @@ TEST_F(Falling, NewPlacesAtTheTopLieInTheirRanges)
         {0, 49, 200, 0, 0, 0, away}};
     for (int at = 0, n = 0; n < 7; at += cases[n++].ahead + 1) {
         const auto& c = cases[n];
-        for (; draws[at + c.ahead] < c.low || draws[at + c.ahead] > c.high; ++at) std::rand();
+        for (; draws(at + c.ahead) < c.low || draws(at + c.ahead) > c.high; ++at) std::rand();
         pool[0] = c.record;
         pass();
-        EXPECT_TRUE(pool[0].x == (c.fixed ? c.fixed : draws[at + c.ahead] + c.add) && pool[0].y == c.y) << "case " << n;
+        EXPECT_TRUE(pool[0].x == (c.fixed ? c.fixed : draws(at + c.ahead) + c.add) && pool[0].y == c.y) << "case " << n;
     }
 }
 
@@ -76,7 +73,7 @@ TEST_F(Falling, BelowRow450AnObjectBurstsAndComesBackInTheSameTick)
     w.powerup_shown = 1;
     pass();
     EXPECT_TRUE(pool[0].x == 100 && pool[0].y == 452) << "not yet";
-    EXPECT_TRUE(pool[1].x == (draws[61] < 50 ? 60 : draws[61]) && pool[1].y == 0) << "placed after a fountain's 61 draws";
+    EXPECT_TRUE(pool[1].x == (draws(61) < 50 ? 60 : draws(61)) && pool[1].y == 0) << "placed after a fountain's 61 draws";
     EXPECT_TRUE(w.powerup_shown == 0 && w.powerup_wait == 100 && harness::shows_backdrop(s, {200, 449, 30, 30}));
 }
 
@@ -119,7 +116,7 @@ TEST_F(Falling, ABurstStartsOnlyWhereAnObjectReallyEnds)
     pool[4] = faller(320, 380);  // caught, then its corner in 5's box
     pool[5] = faller(310, 370);
     pass();
-    EXPECT_TRUE(w.score_units == 2 && removed(0) && removed(4) && pool[3].x == (draws[1] < 50 ? 60 : draws[1]) && pool[3].y == 0);
+    EXPECT_TRUE(w.score_units == 2 && removed(0) && removed(4) && pool[3].x == (draws(1) < 50 ? 60 : draws(1)) && pool[3].y == 0);
     bursts(1);
     EXPECT_TRUE(harness::shows_sprite(s, {0, 0, 1, 1}, 215, 201)) << "where record 0 was after its fall";
     bursts(14);
