@@ -17,16 +17,6 @@ constexpr int kLatestJump = 30;  // plans jump after at most this many frames
 
 bool inside(int value, int low, int high) { return value >= low && value <= high; }
 
-void push_key(SDLKey key)
-{
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
-
 char code_of(int step) { return step < 0 ? 'L' : step > 0 ? 'R' : 'S'; }
 int step_of(char code) { return code == 'L' ? -1 : code == 'R' ? 1 : 0; }
 
@@ -113,7 +103,7 @@ double Pilot::plan_score(int step, int wait) const
 
 void Pilot::press(SDLKey key)
 {
-    push_key(key);
+    fake::press(key);
     pressed_ = key == SDLK_SPACE ? 'U' : key == SDLK_LEFT ? 'L' : key == SDLK_RIGHT ? 'R' : 'S';
 }
 
@@ -195,7 +185,7 @@ void answer_intros()
         const WorldState& w = world_state();
         if (ms == 100 && w.level_up_pending != 0 && w.level != answered) {
             answered = w.level;
-            push_key(SDLK_q);
+            fake::press(SDLK_q);
         }
     };
 }

@@ -13,6 +13,6 @@ ctest --test-dir "$top/build-test" -j "$jobs" --output-on-failure
 
 cmake -S "$top" -B "$top/build-asan" -DFROSTRUN_TESTS=ON -DFROSTRUN_SANITIZE=ON
 cmake --build "$top/build-asan" -j "$jobs"
-ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$top/build-asan" -j "$jobs" --output-on-failure
+ctest --test-dir "$top/build-asan" -j "$jobs" --output-on-failure
 
 echo "All tests passed."
