@@ -3,7 +3,7 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/install-deps.sh"
-cmake -S "$top" -B "$top/build" -DFROSTRUN_TESTS=OFF
+cmake -S "$top" -B "$top/build" -DFROSTRUN_TESTS=OFF -DFROSTRUN_BENCH=OFF
 cmake --build "$top/build" -j "$(nproc)"
 # The game reads background.png and sprites.png from its working directory.
 cd "$top/assets"
