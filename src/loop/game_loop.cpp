@@ -53,7 +53,8 @@ void key_with_unused_value(SDL_Surface* image)
 {
     std::bitset<65536> used;
     for (int y = 0; y < image->h; ++y) {
-        const auto* row = reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(image->pixels) + y * image->pitch);
+        const Uint8* bytes = static_cast<const Uint8*>(image->pixels) + y * image->pitch;
+        const auto* row = reinterpret_cast<const Uint16*>(bytes);
         for (int x = 0; x < image->w; ++x) {
             used.set(row[x]);
         }

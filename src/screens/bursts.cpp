@@ -46,7 +46,8 @@ Uint16& pixel_at(SDL_Surface* surface, int x, int y)
 bool in_clip_area(const SDL_Surface* screen, const SDL_Rect& place)
 {
     const SDL_Rect& clip = screen->clip_rect;
-    return place.x >= clip.x && place.x < clip.x + clip.w && place.y >= clip.y && place.y < clip.y + clip.h;
+    return place.x >= clip.x && place.x < clip.x + clip.w && place.y >= clip.y &&
+           place.y < clip.y + clip.h;
 }
 
 // How a step puts the particle pixel on the screen. A one-pixel blit costs
@@ -121,7 +122,8 @@ bool erases_by_value(const SDL_Surface* screen, const SDL_Surface* backdrop)
     const SDL_PixelFormat& to = *screen->format;
     return to.BytesPerPixel == 2 && from.BytesPerPixel == 2 && from.Rmask == to.Rmask &&
            from.Gmask == to.Gmask && from.Bmask == to.Bmask && from.Amask == to.Amask &&
-           (backdrop->flags & SDL_SRCALPHA) == 0 && !SDL_MUSTLOCK(screen) && !SDL_MUSTLOCK(backdrop);
+           (backdrop->flags & SDL_SRCALPHA) == 0 && !SDL_MUSTLOCK(screen) &&
+           !SDL_MUSTLOCK(backdrop);
 }
 
 // Puts back the backdrop's pixel under a fountain particle. One-pixel

@@ -45,7 +45,8 @@ void pace_frame()
 
 }  // namespace
 
-char world_tick(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, SDL_Rect* player_rect)
+char world_tick(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                SDL_Rect* player_rect)
 {
     if (world.level == 0) {
         set_up_world();
@@ -63,7 +64,8 @@ char world_tick(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
         restart_field(screen, sprites, backdrop, world);
     }
 
-    world.frame_reply = static_cast<char>(lives_event(screen, sprites, backdrop, kLivesDraw, player_rect));
+    world.frame_reply =
+        static_cast<char>(lives_event(screen, sprites, backdrop, kLivesDraw, player_rect));
 
     world.anim_tick += 1;
     if (world.anim_tick == kAnimTicks) {

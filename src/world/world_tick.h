@@ -6,7 +6,8 @@
 // Paces the frame, moves, draws and collides everything but the player
 // figure, restarts the field after a lost life, raises the level, draws the
 // lives column and answers 'Y' while lives are left, 'N' once none is.
-char world_tick(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, SDL_Rect* player_rect);
+char world_tick(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                SDL_Rect* player_rect);
 
 struct WorldState;
 
