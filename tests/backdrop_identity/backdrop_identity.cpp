@@ -314,6 +314,26 @@ std::string make_dir()
     return mkdtemp(name) != nullptr ? name : "";
 }
 
+// The game's and the plain run of one case: a folder with the game's own
+// `kept` image and the case's other image made by `make`.
+struct Runs {
+    Session game;
+    Session plain_run;
+};
+Runs play_case(const char* kept, void (*make)(const std::string&, const std::string&),
+               const char* kind, void (*drive)() = game_session)
+{
+    const std::string dir = make_dir();
+    EXPECT_FALSE(dir.empty());
+    EXPECT_EQ(symlink((std::string(FROSTRUN_ASSET_DIR "/") + kept).c_str(),
+                      (dir + "/" + kept).c_str()),
+              0);
+    make(kind, dir);
+    Runs runs{play(dir, false, drive), play(dir, true, drive)};
+    std::system(("rm -rf " + dir).c_str());
+    return runs;
+}
+
 std::string test_name(const char* kind)
 {
     std::string name = kind;
@@ -332,14 +352,7 @@ class BackdropIdentity : public testing::TestWithParam<Case> {};
 
 TEST_P(BackdropIdentity, PresentsTheSameFramesAsTheBackdropAsLoaded)
 {
-    const std::string dir = make_dir();
-    ASSERT_FALSE(dir.empty());
-    ASSERT_EQ(symlink(FROSTRUN_ASSET_DIR "/sprites.png", (dir + "/sprites.png").c_str()), 0);
-    make_backdrop(GetParam().kind, dir);
-
-    const Session game = play(dir, false);
-    const Session plain_run = play(dir, true);
-    std::system(("rm -rf " + dir).c_str());
+    const auto [game, plain_run] = play_case("sprites.png", make_backdrop, GetParam().kind);
 
     EXPECT_EQ(game.conversions, GetParam().converted ? 1u : 0u) << "conversions the game asked for";
     expect_same_frames(game, plain_run);
@@ -363,14 +376,7 @@ class ParticleIdentity : public testing::TestWithParam<SheetCase> {};
 
 TEST_P(ParticleIdentity, PresentsTheSameFramesAsABlitPerParticle)
 {
-    const std::string dir = make_dir();
-    ASSERT_FALSE(dir.empty());
-    ASSERT_EQ(symlink(FROSTRUN_ASSET_DIR "/background.png", (dir + "/background.png").c_str()), 0);
-    make_sheet(GetParam().kind, dir);
-
-    const Session game = play(dir, false);
-    const Session plain_run = play(dir, true);
-    std::system(("rm -rf " + dir).c_str());
+    const auto [game, plain_run] = play_case("background.png", make_sheet, GetParam().kind);
 
     // The plain run blits every particle; the game only asks SDL once per
     // frame with bursts, unless the sheet may blend.
@@ -385,14 +391,8 @@ TEST_P(ParticleIdentity, PresentsTheSameFramesAsABlitPerParticle)
 
 TEST_P(ParticleIdentity, PresentsTheSameFramesAsABlitPerParticleAtTheEdges)
 {
-    const std::string dir = make_dir();
-    ASSERT_FALSE(dir.empty());
-    ASSERT_EQ(symlink(FROSTRUN_ASSET_DIR "/background.png", (dir + "/background.png").c_str()), 0);
-    make_sheet(GetParam().kind, dir);
-
-    const Session game = play(dir, false, edge_bursts);
-    const Session plain_run = play(dir, true, edge_bursts);
-    std::system(("rm -rf " + dir).c_str());
+    const auto [game, plain_run] =
+        play_case("background.png", make_sheet, GetParam().kind, edge_bursts);
 
     EXPECT_GT(plain_run.particle_blits, 1000u);
     ASSERT_EQ(game.frames.size(), 120u);
