@@ -22,7 +22,7 @@
 #include "alloc_count.h"
 #include "autopilot.h"
 #include "loop/game_loop.h"
-#include "loop/surfaces.h"
+#include "base/surfaces.h"
 #include "screens/lives.h"
 #include "support/fake_platform.h"
 #include "world/world_state.h"

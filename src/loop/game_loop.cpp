@@ -8,9 +8,9 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include "loop/keyboard.h"
-#include "loop/platform.h"
-#include "loop/surfaces.h"
+#include "base/keyboard.h"
+#include "base/platform.h"
+#include "base/surfaces.h"
 #include "player/player.h"
 #include "screens/bursts.h"
 #include "screens/score_display.h"
@@ -21,7 +21,7 @@ namespace {
 constexpr signed char kStateInitialise = 0;
 constexpr signed char kStatePlay = 3;
 
-constexpr char kCaption[] = "Frostrun - version 0.1 ";
+constexpr char kCaption[] = "Frostrun - version " FROSTRUN_VERSION " ";
 constexpr char kBackdropFile[] = "background.png";
 constexpr char kSpritesFile[] = "sprites.png";
 

@@ -1,6 +1,6 @@
 #include "player/player.h"
 
-#include "loop/keyboard.h"
+#include "base/keyboard.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "loop/surfaces.h"
+#include "base/surfaces.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "screens/level_intro.h"
 
-#include "loop/keyboard.h"
-#include "loop/platform.h"
-#include "loop/surfaces.h"
+#include "base/keyboard.h"
+#include "base/platform.h"
+#include "base/surfaces.h"
 
 namespace {
 

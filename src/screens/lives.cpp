@@ -1,8 +1,8 @@
 #include "screens/lives.h"
 
-#include "loop/platform.h"
-#include "loop/surfaces.h"
-#include "world/object_pools.h"
+#include "base/platform.h"
+#include "base/surfaces.h"
+#include "base/object_pools.h"
 
 namespace {
 

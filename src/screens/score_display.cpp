@@ -1,6 +1,6 @@
 #include "screens/score_display.h"
 
-#include "loop/surfaces.h"
+#include "base/surfaces.h"
 
 namespace {
 

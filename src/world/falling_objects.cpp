@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "loop/surfaces.h"
+#include "base/surfaces.h"
 #include "screens/bursts.h"
 #include "screens/score_display.h"
 

@@ -6,7 +6,7 @@
 
 #include <SDL.h>
 
-#include "world/object_pools.h"
+#include "base/object_pools.h"
 
 // Kinds of falling object.
 constexpr std::int32_t kCollectable = 0;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "loop/platform.h"
+#include "base/platform.h"
 #include "screens/lives.h"
 #include "world/falling_objects.h"
 #include "world/items.h"

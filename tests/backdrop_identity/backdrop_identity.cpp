@@ -28,7 +28,7 @@
 
 #include "autopilot.h"
 #include "loop/game_loop.h"
-#include "loop/surfaces.h"
+#include "base/surfaces.h"
 #include "screens/bursts.h"
 #include "support/fake_platform.h"
 

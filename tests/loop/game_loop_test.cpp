@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "loop/game_loop.h"
-#include "loop/keyboard.h"
+#include "base/keyboard.h"
 #include "support/harness.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "screens/lives.h"
 #include "support/harness.h"
-#include "world/object_pools.h"
+#include "base/object_pools.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "support/fake_platform.h"
 
-#include "loop/platform.h"
+#include "base/platform.h"
 
 namespace fake {
 

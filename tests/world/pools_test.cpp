@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "world/object_pools.h"
+#include "base/object_pools.h"
 
 namespace {
 

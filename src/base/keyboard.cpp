@@ -1,4 +1,4 @@
-#include "loop/keyboard.h"
+#include "base/keyboard.h"
 
 namespace {
 

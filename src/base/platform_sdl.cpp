@@ -1,5 +1,5 @@
 // The platform calls of the game as players run it: plain SDL.
-#include "loop/platform.h"
+#include "base/platform.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "world/object_pools.h"
+#include "base/object_pools.h"
 
 #include <cstdlib>
 

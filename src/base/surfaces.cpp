@@ -1,6 +1,6 @@
-#include "loop/surfaces.h"
+#include "base/surfaces.h"
 
-#include "loop/platform.h"
+#include "base/platform.h"
 
 namespace {
 
