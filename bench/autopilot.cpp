@@ -5,6 +5,7 @@
 
 #include "screens/lives.h"
 #include "support/fake_platform.h"
+#include "world/opponent.h"
 #include "world/world_state.h"
 #include "world/world_tick.h"
 
@@ -28,6 +29,7 @@ int step_of(char code) { return code == 'L' ? -1 : code == 'R' ? 1 : 0; }
 double Pilot::plan_score(int step, int wait) const
 {
     const WorldState& w = world_state();
+    const Opponent& opp = opponent_state();
     int xs[kHorizon + 1], ys[kHorizon + 1];
     int x = x_, y = y_, left = jump_;
     double score = wait >= 0 ? -3 : 0;
@@ -47,7 +49,7 @@ double Pilot::plan_score(int step, int wait) const
             score -= 50;
         }
         // A throw starts 30 pixels to the opponent's side: too close to jump.
-        if (w.opponent != nullptr && w.opponent->away == 0 && std::abs(x - w.opponent->x) < 80) {
+        if (opp.record != nullptr && opp.record->away == 0 && std::abs(x - opp.record->x) < 80) {
             score -= 30;
         }
     }
@@ -88,11 +90,11 @@ double Pilot::plan_score(int step, int wait) const
         }
     }
 
-    if (w.opponent != nullptr && w.throwing != 0 && w.powerup_held == 0) {
-        const int speed = w.opponent->tick == 0 ? w.opponent->speed : -w.opponent->speed;
+    if (opp.record != nullptr && opp.throwing != 0 && w.powerup_held == 0) {
+        const int speed = opp.record->tick == 0 ? opp.record->speed : -opp.record->speed;
         for (int k = 1; k <= kHorizon; ++k) {
             const int ball = thrown_x_ + speed * (k - 1);
-            if (k > w.deflect_cooldown && ball <= xs[k] + 30 && ball + 10 >= xs[k] + 5 && ys[k] >= 405) {
+            if (k > opp.cooldown && ball <= xs[k] + 30 && ball + 10 >= xs[k] + 5 && ys[k] >= 405) {
                 score -= 1000 - k;
                 break;
             }
@@ -163,9 +165,9 @@ void Pilot::after_frame()
     lives_ = lives_left();
 
     // The thrown object starts beside the opponent and moves every tick.
-    const WorldState& w = world_state();
-    if (w.opponent != nullptr && w.throwing != 0) {
-        const ObjectRecord& o = *w.opponent;
+    const Opponent& opp = opponent_state();
+    if (opp.record != nullptr && opp.throwing != 0) {
+        const ObjectRecord& o = *opp.record;
         const int speed = o.tick == 0 ? o.speed : -o.speed;
         if (was_throwing_ == 0) {
             thrown_x_ = o.x + (o.tick == 0 ? 30 : -30) + speed;
@@ -173,7 +175,7 @@ void Pilot::after_frame()
             thrown_x_ += speed;
         }
     }
-    was_throwing_ = w.throwing;
+    was_throwing_ = opp.throwing;
 }
 
 void answer_intros()

@@ -13,7 +13,7 @@ ObjectRecord item_pool[kItemPoolSize];
 void fill_faller(ObjectRecord& record)
 {
     record = ObjectRecord{};
-    record.x = std::rand() % 600;
+    record.x = std::rand() % kFieldWidth;
     record.y = std::rand() % 200;
     record.speed = std::rand() % 5;
     if (record.speed == 0) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 
 // One falling object, the opponent or one item. What each field means
 // depends on the pool; see the passes of the world tick.
@@ -25,6 +26,24 @@ constexpr int kPoolItems = 3;
 constexpr int kFallingPoolSize = 12;
 constexpr int kOpponentPoolSize = 1;
 constexpr int kItemPoolSize = 4;
+
+// Falling objects and items come back at the top row at an x drawn across
+// the field.
+constexpr std::int32_t kTopRow = 0;
+constexpr int kFieldWidth = 600;
+
+// Puts a falling object or an item back at the top row at x = rand() %
+// kFieldWidth. A draw left of `margin` would come too near the left edge;
+// each way back moves it elsewhere, so `move_right(x)` says where.
+template <typename MoveRight>
+void put_back_at_top(ObjectRecord& record, std::int32_t margin, MoveRight move_right)
+{
+    record.y = kTopRow;
+    record.x = std::rand() % kFieldWidth;
+    if (record.x < margin) {
+        record.x = move_right(record.x);
+    }
+}
 
 // Gives every record of pool `kind` fresh starting values, partly drawn
 // with rand(), and answers the pool's first record. The pools never move,

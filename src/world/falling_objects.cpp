@@ -1,7 +1,5 @@
 #include "world/falling_objects.h"
 
-#include <cstdlib>
-
 #include "base/surfaces.h"
 #include "screens/bursts.h"
 #include "screens/score_display.h"
@@ -14,12 +12,30 @@ constexpr SDL_Rect kObjectFrames[8] = {
     {100, 104, 30, 26}, {70, 78, 30, 26},  {70, 52, 30, 26},  {70, 26, 30, 26},
 };
 constexpr Sint16 kHazardOffset = 62;
-constexpr SDL_Rect kPowerupSource = {229, 0, 23, 22};
 
 constexpr int kFrames = 8;
 constexpr int kFrameStepTick = 5;  // pictures advance when anim_tick is 5
 constexpr int kBottomRow = 450;    // an object lower than this leaves the field
-constexpr int kPowerupHideTicks = 100;
+
+// The catch box, around the figure's top-left corner: an object whose
+// picture's corner lies from 25 left to 35 right of it, no higher than 39
+// above it, touches the figure.
+constexpr int kReachLeft = 25;
+constexpr int kReachRight = 35;
+constexpr int kReachAbove = 39;
+// Two objects meet when one's corner lies within the other's 30 x 26 box.
+constexpr int kObjectWidth = 30;
+constexpr int kObjectHeight = 26;
+// Objects come back right of this margin; after a catch, one in the band
+// under the score digits starts a little lower.
+constexpr std::int32_t kLeftMargin = 50;
+constexpr std::int32_t kUnderScoreLeft = 541;
+constexpr std::int32_t kUnderScoreRight = 559;
+constexpr std::int32_t kUnderScoreRow = 15;
+// Where a draw left of the margin goes when an object that met another
+// comes back (moved right), and when one that passed the bottom does.
+constexpr std::int32_t kReentryShift = 200;
+constexpr std::int32_t kBottomReentryX = 60;
 
 SDL_Rect object_rect = {1, 20, 30, 26};
 SDL_Rect object_erase_src = {1, 20, 30, 30};
@@ -60,17 +76,12 @@ void draw_object(SDL_Surface* screen, SDL_Surface* sprites, WorldState& world,
     }
 }
 
-// Back to the top at x 50..599 after a catch; a spot under the score
-// starts a little lower.
+// Back to the top after a catch, right of the margin.
 void re_place(SDL_Surface* screen, SDL_Surface* backdrop, ObjectRecord& object)
 {
-    object.y = 0;
-    object.x = std::rand() % 600;
-    if (object.x < 50) {
-        object.x += 50;
-    }
-    if (object.x >= 541 && object.x <= 559) {
-        object.y = 15;
+    put_back_at_top(object, kLeftMargin, [](std::int32_t x) { return x + kLeftMargin; });
+    if (object.x >= kUnderScoreLeft && object.x <= kUnderScoreRight) {
+        object.y = kUnderScoreRow;
     }
     erase_object(screen, backdrop);
 }
@@ -98,8 +109,7 @@ bool touch(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, Wor
         restore_in_place(screen, backdrop, object_rect);
         object.away = 1;
         object.type = kCollectable;
-        world.powerup_shown = 0;
-        world.powerup_held = 1;
+        hold_powerup(world);
         return false;
     default:
         return false;
@@ -111,23 +121,12 @@ bool inside(Sint16 value, std::int32_t low, std::int32_t high)
     return value >= low && value <= high;
 }
 
-void move_object(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
-                 WorldState& world, const SDL_Rect& player_rect, int i)
+// Erases the last picture and draws the next at the object's place, then
+// lets it fall and steps its pictures. The rectangles keep the place
+// before the fall; this tick's tests use it.
+void draw_and_fall(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                   WorldState& world, ObjectRecord& object)
 {
-    ObjectRecord& object = world.objects[i];
-    if (object.away != 0) {
-        // Re-enters at the top, away from the left edge.
-        object.y = 0;
-        object.x = std::rand() % 600;
-        if (object.x < 50) {
-            object.x += 200;
-        }
-        object.away = 0;
-        return;
-    }
-
-    // The rectangles keep the position before this tick's fall; the
-    // tests below use it.
     object_rect.x = static_cast<Sint16>(object.x);
     object_rect.y = static_cast<Sint16>(object.y);
     object_erase_src.x = static_cast<Sint16>(object.x);
@@ -149,20 +148,27 @@ void move_object(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdro
         SDL_Rect icon = kPowerupIconRect;
         SDL_UpperBlit(sprites, &source, screen, &icon);
     }
+}
 
-    // A burst marks where an object really ends: once it has been put back
-    // at the top or taken off the field in this tick, it starts no more.
-    bool ended = false;
+bool within_reach(const SDL_Rect& player_rect)
+{
     const Sint16 px = player_rect.x;
     const Sint16 py = player_rect.y;
-    if (inside(object_rect.x, px - 25, px + 35) && object_rect.y >= py - 39) {
-        ended = touch(screen, sprites, backdrop, world, object);
-    }
+    return inside(object_rect.x, px - kReachLeft, px + kReachRight) &&
+           object_rect.y >= py - kReachAbove;
+}
 
+// Object i meets each other object whose box holds its corner: it bursts
+// (once, unless it has already ended this tick) and leaves the field.
+// Answers whether it has ended.
+bool meet_others(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                 WorldState& world, int i, bool ended)
+{
+    ObjectRecord& object = world.objects[i];
     for (int j = 0; j < world.object_count; ++j) {
         const ObjectRecord& partner = world.objects[j];
-        if (j == i || !inside(object_rect.x, partner.x, partner.x + 30) ||
-            !inside(object_rect.y, partner.y, partner.y + 26)) {
+        if (j == i || !inside(object_rect.x, partner.x, partner.x + kObjectWidth) ||
+            !inside(object_rect.y, partner.y, partner.y + kObjectHeight)) {
             continue;
         }
         object.away = 1;
@@ -174,21 +180,45 @@ void move_object(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdro
         object.y = -1;
         erase_object(screen, backdrop);
     }
+    return ended;
+}
 
+// The object has passed the bottom row: it bursts there unless it has
+// already ended this tick, and comes back at the top.
+void leave_at_bottom(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                     WorldState& world, ObjectRecord& object, bool ended)
+{
+    erase_object(screen, backdrop);
+    if (!ended) {
+        burst_effect(screen, sprites, backdrop, object.x, object.y, kBurstStart);
+    }
+    if (object.type == kPowerUp) {
+        hide_powerup(world);
+    }
+    put_back_at_top(object, kLeftMargin, [](std::int32_t) { return kBottomReentryX; });
+}
+
+// One tick of object i. A burst marks where an object really ends: once it
+// has been put back at the top or taken off the field in this tick, it
+// starts no more.
+void move_object(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                 WorldState& world, const SDL_Rect& player_rect, int i)
+{
+    ObjectRecord& object = world.objects[i];
+    if (object.away != 0) {
+        // Re-enters at the top, well away from the left edge.
+        put_back_at_top(object, kLeftMargin, [](std::int32_t x) { return x + kReentryShift; });
+        object.away = 0;
+        return;
+    }
+    draw_and_fall(screen, sprites, backdrop, world, object);
+    bool ended = false;
+    if (within_reach(player_rect)) {
+        ended = touch(screen, sprites, backdrop, world, object);
+    }
+    ended = meet_others(screen, sprites, backdrop, world, i, ended);
     if (object_rect.y > kBottomRow) {
-        erase_object(screen, backdrop);
-        if (!ended) {
-            burst_effect(screen, sprites, backdrop, object.x, object.y, kBurstStart);
-        }
-        if (object.type == kPowerUp) {
-            world.powerup_shown = 0;
-            world.powerup_wait = kPowerupHideTicks;
-        }
-        object.y = 0;
-        object.x = std::rand() % 600;
-        if (object.x < 50) {
-            object.x = 60;
-        }
+        leave_at_bottom(screen, sprites, backdrop, world, object, ended);
     }
 }
 

@@ -1,7 +1,5 @@
 #include "world/items.h"
 
-#include <cstdlib>
-
 #include "base/surfaces.h"
 #include "screens/lives.h"
 
@@ -9,6 +7,12 @@ namespace {
 
 constexpr SDL_Rect kItemSource = {3, 92, 17, 14};
 constexpr int kBottomRow = 480;  // an item lower than this starts again at the top
+// An item that would come back left of this margin comes at the right edge.
+constexpr std::int32_t kItemMargin = 30;
+constexpr std::int32_t kRightEdgeX = 601;
+// The landing box: an item whose corner lies from the figure's left edge to
+// 30 right of it, at or below the figure's top, lands on the player.
+constexpr int kLandingWidth = 30;
 
 SDL_Rect item_rect = {0, 0, 17, 14};
 SDL_Rect item_erase_src = {0, 0, 20, 14};
@@ -33,18 +37,14 @@ void move_item(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
     // Read the figure afresh: an earlier crash in this tick has moved it.
     const Sint16 px = player_rect->x;
     const Sint16 py = player_rect->y;
-    if (item.x >= px && item.x <= px + 30 && item.y >= py) {
+    if (item.x >= px && item.x <= px + kLandingWidth && item.y >= py) {
         erase_item(screen, backdrop);
         world.crash_reply = static_cast<char>(
             lives_event(screen, sprites, backdrop, kLivesCrash, player_rect));
-        item.y = 0;
+        item.y = kTopRow;
     }
     if (item_rect.y > kBottomRow) {
-        item.y = 0;
-        item.x = std::rand() % 600;
-        if (item.x < 30) {
-            item.x = 601;
-        }
+        put_back_at_top(item, kItemMargin, [](std::int32_t) { return kRightEdgeX; });
     }
 }
 

@@ -20,33 +20,58 @@ constexpr int kThrownFrameTicks = 10;
 constexpr Sint16 kThrowReach = 30;    // the throw starts this far from the opponent
 constexpr int kCooldownTicks = 20;
 constexpr int kBonusPoints = 35;
+constexpr int kAwayTicks = 1000;      // a beaten opponent stays away 1..1000 ticks
+constexpr int kLongAway = 1001;       // ... or this long for a draw of 0
 
-int deflected = 0;
-int windup_wait = kWindupTicks;
-int thrown_frame_wait = kThrownFrameTicks;
-int bonus_left = 0;
+// The thrown object reaches a figure on the ground when its left edge lies
+// from 5 to 30 right of the figure's left edge, counting its 10 pixels of
+// width; a jump lifts the figure's feet (55 below its top) over its row.
+constexpr int kHitLeft = 5;
+constexpr int kHitRight = 30;
+constexpr int kThrownWidth = 10;
+constexpr int kThrownRow = 460;
+constexpr int kFigureFeet = 55;
+// A turned-back throw beats the opponent when its left edge lies from 5 to
+// 23 right of the opponent's.
+constexpr int kBeatLeft = 5;
+constexpr int kBeatRight = 23;
+// The throw ends once its left edge leaves the columns 1 to 640.
+constexpr int kFirstColumn = 1;
+constexpr int kLastColumn = 640;
 
-SDL_Rect opponent_src = {0, kFacingRight, 28, 37};
-SDL_Rect opponent_rect = {0, 0, 0, 0};
-SDL_Rect thrown_src = {4, 92, 16, 14};
-SDL_Rect thrown_rect = {50, 460, 17, 14};
-// The area that erases the thrown object's last picture; the erase copies
-// the backdrop to the very same place.
-SDL_Rect thrown_erase_src = {49, 460, 17, 14};
+Opponent opponent = {
+    nullptr, 0, kWindupTicks, 0, 0, 0, kThrownFrameTicks,
+    {0, kFacingRight, 28, 37}, {0, 0, 0, 0},
+    {4, 92, 16, 14}, {50, 460, 17, 14}, {49, 460, 17, 14},
+};
+
+bool heading_right(const ObjectRecord& record)
+{
+    return record.tick == kHeadingRight;
+}
 
 void draw_opponent(SDL_Surface* screen, SDL_Surface* sprites)
 {
-    SDL_UpperBlit(sprites, &opponent_src, screen, &opponent_rect);
+    SDL_UpperBlit(sprites, &opponent.source, screen, &opponent.place);
 }
 
+// The erase copies the backdrop to the very same place.
 void erase_thrown(SDL_Surface* screen, SDL_Surface* backdrop)
 {
-    restore_area(screen, backdrop, thrown_erase_src);
+    restore_area(screen, backdrop, opponent.thrown_erase);
 }
 
 void move_erase(int dx)
 {
-    thrown_erase_src.x = static_cast<Sint16>(thrown_erase_src.x + dx);
+    opponent.thrown_erase.x = static_cast<Sint16>(opponent.thrown_erase.x + dx);
+}
+
+// A fresh record from the pool, nothing in flight.
+void renew()
+{
+    opponent.record = reset_pool(kPoolOpponent);
+    opponent.throwing = 0;
+    opponent.deflected = 0;
 }
 
 // The turned-back object has reached its thrower: a fresh opponent after
@@ -54,70 +79,58 @@ void move_erase(int dx)
 void beat_opponent(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
                    WorldState& world)
 {
-    world.opponent = reset_pool(kPoolOpponent);
-    world.opponent->away = std::rand() % 1000;
-    if (world.opponent->away == 0) {
-        world.opponent->away = 1001;
+    opponent.record = reset_pool(kPoolOpponent);
+    opponent.record->away = std::rand() % kAwayTicks;
+    if (opponent.record->away == 0) {
+        opponent.record->away = kLongAway;
     }
-    world.opponent_rest = 0;
-    windup_wait = kWindupTicks;
-    world.throwing = 0;
-    deflected = 0;
-    world.powerup_held = 0;
-    world.powerup_shown = 1;
-
-    SDL_Rect icon = kPowerupIconRect;
-    restore_in_place(screen, backdrop, icon);
-    restore_in_place(screen, backdrop, opponent_rect);
-    restore_in_place(screen, backdrop, thrown_rect);
+    opponent.rest = 0;
+    opponent.windup_wait = kWindupTicks;
+    opponent.throwing = 0;
+    opponent.deflected = 0;
+    spend_powerup(screen, backdrop, world);
+    restore_in_place(screen, backdrop, opponent.place);
+    restore_in_place(screen, backdrop, opponent.thrown_place);
     // The last picture lies where the next erase would go, `speed` behind
     // the object's new place: coming from the opponent's right, part of it
     // is outside both rectangles above.
     erase_thrown(screen, backdrop);
 
-    bonus_left = kBonusPoints;
-    while (bonus_left != 0) {
+    for (int point = 0; point < kBonusPoints; ++point) {
         add_point(world);
         update_score_display(screen, sprites, backdrop, world.score_hundreds, world.score_tens,
                              world.score_units, kScoreOnly);
-        bonus_left -= 1;
     }
 }
 
 // Four pictures of winding up, one every 20 ticks; the fourth throws
 // towards the side the opponent faces.
-void wind_up(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, WorldState& world)
+void wind_up(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop)
 {
-    ObjectRecord& opponent = *world.opponent;
-    if (world.throwing == 0) {
-        windup_wait -= 1;
+    ObjectRecord& record = *opponent.record;
+    if (opponent.throwing == 0) {
+        opponent.windup_wait -= 1;
     }
-    if (windup_wait != 0) {
+    if (opponent.windup_wait != 0) {
         return;
     }
-    restore_in_place(screen, backdrop, opponent_rect);
-    opponent_src.x = static_cast<Sint16>(opponent_src.x + kWindupStep);
+    restore_in_place(screen, backdrop, opponent.place);
+    opponent.source.x = static_cast<Sint16>(opponent.source.x + kWindupStep);
     draw_opponent(screen, sprites);
-    windup_wait = kWindupTicks;
-    if (opponent_src.x <= kLastWindup) {
+    opponent.windup_wait = kWindupTicks;
+    if (opponent.source.x <= kLastWindup) {
         return;
     }
 
-    world.throwing = 1;
-    opponent_src.x = 0;
-    if (opponent_src.y == kFacingRight) {
-        if (deflected == 0) {
-            opponent.tick = 0;
-        }
-        thrown_rect.x = static_cast<Sint16>(opponent_rect.x + kThrowReach);
-        thrown_erase_src.x = static_cast<Sint16>(thrown_rect.x - opponent.speed);
-    } else {
-        if (deflected == 0) {
-            opponent.tick = 1;
-        }
-        thrown_rect.x = static_cast<Sint16>(opponent_rect.x - kThrowReach);
-        thrown_erase_src.x = static_cast<Sint16>(thrown_rect.x + opponent.speed);
+    opponent.throwing = 1;
+    opponent.source.x = 0;
+    const bool facing_right = opponent.source.y == kFacingRight;
+    if (opponent.deflected == 0) {
+        record.tick = facing_right ? kHeadingRight : kHeadingLeft;
     }
+    const int side = facing_right ? 1 : -1;
+    opponent.thrown_place.x = static_cast<Sint16>(opponent.place.x + side * kThrowReach);
+    opponent.thrown_erase.x = static_cast<Sint16>(opponent.thrown_place.x - side * record.speed);
 }
 
 // The thrown object touches the player: turned back with the power-up,
@@ -125,16 +138,16 @@ void wind_up(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, W
 void hit_player(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
                 WorldState& world, SDL_Rect* player_rect)
 {
-    ObjectRecord& opponent = *world.opponent;
+    ObjectRecord& record = *opponent.record;
     if (world.powerup_held != 0) {
-        opponent.tick = opponent.tick == 0 ? 1 : 0;
-        deflected = 1;
+        record.tick = heading_right(record) ? kHeadingLeft : kHeadingRight;
+        opponent.deflected = 1;
         // The erase moves to the new trailing side.
-        move_erase(opponent.tick == 0 ? -2 * opponent.speed : 2 * opponent.speed);
-        world.deflect_cooldown = kCooldownTicks;
+        move_erase(heading_right(record) ? -2 * record.speed : 2 * record.speed);
+        opponent.cooldown = kCooldownTicks;
         return;
     }
-    move_erase(opponent.speed);
+    move_erase(record.speed);
     erase_thrown(screen, backdrop);
     world.crash_reply = static_cast<char>(
         lives_event(screen, sprites, backdrop, kLivesCrash, player_rect));
@@ -144,57 +157,91 @@ void hit_player(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
 // and the opponent rests.
 void end_throw(SDL_Surface* screen, SDL_Surface* backdrop, WorldState& world)
 {
-    const ObjectRecord& opponent = *world.opponent;
-    if (deflected != 0) {
-        deflected = 0;
-        world.powerup_held = 0;
-        world.powerup_shown = 1;
-        SDL_Rect icon = kPowerupIconRect;
-        restore_in_place(screen, backdrop, icon);
+    const ObjectRecord& record = *opponent.record;
+    if (opponent.deflected != 0) {
+        opponent.deflected = 0;
+        spend_powerup(screen, backdrop, world);
     }
-    world.opponent_rest = opponent.delay;
-    if (opponent.tick == 0) {
-        thrown_rect.x = static_cast<Sint16>(opponent_rect.x + kThrowReach);
-        thrown_erase_src.x = static_cast<Sint16>(opponent_rect.x - 1);
+    opponent.rest = record.delay;
+    if (heading_right(record)) {
+        opponent.thrown_place.x = static_cast<Sint16>(opponent.place.x + kThrowReach);
+        opponent.thrown_erase.x = static_cast<Sint16>(opponent.place.x - 1);
     } else {
         erase_thrown(screen, backdrop);
-        thrown_rect.x = static_cast<Sint16>(opponent_rect.x - kThrowReach);
-        thrown_erase_src.x = static_cast<Sint16>(opponent_rect.x + 1);
+        opponent.thrown_place.x = static_cast<Sint16>(opponent.place.x - kThrowReach);
+        opponent.thrown_erase.x = static_cast<Sint16>(opponent.place.x + 1);
     }
-    world.throwing = 0;
+    opponent.throwing = 0;
 }
 
+// Within reach of a player on the ground; a jump clears it.
+bool reaches_player(const SDL_Rect& player_rect)
+{
+    const int x = opponent.thrown_place.x;
+    return x <= player_rect.x + kHitRight && x + kThrownWidth >= player_rect.x + kHitLeft &&
+           kThrownRow <= player_rect.y + kFigureFeet;
+}
+
+// One tick of the thrown object: its next picture, what it does to the
+// player, one step along its heading, and the end of the throw at an edge.
 void fly(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, WorldState& world,
          SDL_Rect* player_rect)
 {
     draw_opponent(screen, sprites);
     erase_thrown(screen, backdrop);
-    if (thrown_frame_wait == 0) {
-        thrown_src.x = static_cast<Sint16>(thrown_src.x + kThrownStep);
-        if (thrown_src.x > kLastThrown) {
-            thrown_src.x = kFirstThrownLater;
+    if (opponent.thrown_frame_wait == 0) {
+        opponent.thrown_source.x = static_cast<Sint16>(opponent.thrown_source.x + kThrownStep);
+        if (opponent.thrown_source.x > kLastThrown) {
+            opponent.thrown_source.x = kFirstThrownLater;
         }
-        thrown_frame_wait = kThrownFrameTicks;
+        opponent.thrown_frame_wait = kThrownFrameTicks;
     }
-    thrown_frame_wait -= 1;
-    SDL_UpperBlit(sprites, &thrown_src, screen, &thrown_rect);
+    opponent.thrown_frame_wait -= 1;
+    SDL_UpperBlit(sprites, &opponent.thrown_source, screen, &opponent.thrown_place);
 
-    // Within reach of a player on the ground; a jump clears it.
-    const Sint16 px = player_rect->x;
-    const Sint16 py = player_rect->y;
-    if (world.deflect_cooldown == 0 && thrown_rect.x <= px + 30 && thrown_rect.x + 10 >= px + 5 &&
-        460 <= py + 55) {
+    if (opponent.cooldown == 0 && reaches_player(*player_rect)) {
         hit_player(screen, sprites, backdrop, world, player_rect);
     }
 
     // A crash has refilled the record: its heading and speed count now.
-    const ObjectRecord& opponent = *world.opponent;
-    const int step = opponent.tick == 0 ? opponent.speed : -opponent.speed;
-    thrown_rect.x = static_cast<Sint16>(thrown_rect.x + step);
+    const ObjectRecord& record = *opponent.record;
+    const int step = heading_right(record) ? record.speed : -record.speed;
+    opponent.thrown_place.x = static_cast<Sint16>(opponent.thrown_place.x + step);
     move_erase(step);
 
-    if (static_cast<Uint16>(thrown_rect.x - 1) > 639) {
+    if (opponent.thrown_place.x < kFirstColumn || opponent.thrown_place.x > kLastColumn) {
         end_throw(screen, backdrop, world);
+    }
+}
+
+// The opponent's turn, unless a beaten opponent is still away.
+void take_turn(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+               WorldState& world, SDL_Rect* player_rect)
+{
+    if (opponent.deflected != 0 && opponent.thrown_place.x >= opponent.place.x + kBeatLeft &&
+        opponent.thrown_place.x <= opponent.place.x + kBeatRight) {
+        beat_opponent(screen, sprites, backdrop, world);
+    }
+
+    ObjectRecord& record = *opponent.record;
+    if (record.away != 0) {
+        record.away -= 1;
+        return;
+    }
+
+    opponent.place = SDL_Rect{static_cast<Sint16>(record.x), static_cast<Sint16>(record.y),
+                              opponent.source.w, opponent.source.h};
+    opponent.source.y = player_rect->x > record.x ? kFacingRight : kFacingLeft;
+    draw_opponent(screen, sprites);
+
+    if (opponent.rest <= 0) {
+        wind_up(screen, sprites, backdrop);
+        if (opponent.throwing != 0) {
+            fly(screen, sprites, backdrop, world, player_rect);
+        }
+    }
+    if (opponent.rest != 0) {
+        opponent.rest -= 1;
     }
 }
 
@@ -203,34 +250,25 @@ void fly(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, World
 void opponent_pass(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
                    WorldState& world, SDL_Rect* player_rect)
 {
-    if (deflected != 0 && thrown_rect.x >= opponent_rect.x + 5 &&
-        thrown_rect.x <= opponent_rect.x + 23) {
-        beat_opponent(screen, sprites, backdrop, world);
-    }
-
-    ObjectRecord& opponent = *world.opponent;
-    if (opponent.away != 0) {
-        opponent.away -= 1;
+    if (opponent.record == nullptr) {
         return;
     }
-
-    opponent_rect = SDL_Rect{static_cast<Sint16>(opponent.x), static_cast<Sint16>(opponent.y),
-                             opponent_src.w, opponent_src.h};
-    opponent_src.y = player_rect->x > opponent.x ? kFacingRight : kFacingLeft;
-    draw_opponent(screen, sprites);
-
-    if (world.opponent_rest <= 0) {
-        wind_up(screen, sprites, backdrop, world);
-        if (world.throwing != 0) {
-            fly(screen, sprites, backdrop, world, player_rect);
-        }
-    }
-    if (world.opponent_rest != 0) {
-        world.opponent_rest -= 1;
+    take_turn(screen, sprites, backdrop, world, player_rect);
+    if (opponent.cooldown != 0) {
+        opponent.cooldown -= 1;
     }
 }
 
-void cancel_turn_back()
+void restart_opponent()
 {
-    deflected = 0;
+    renew();
+    opponent.record->away = 0;
 }
+
+void start_level_opponent()
+{
+    renew();
+    opponent.rest = opponent.record->delay;
+}
+
+const Opponent& opponent_state() { return opponent; }

@@ -10,15 +10,16 @@
 
 namespace {
 
-constexpr int kPowerupRecord = 2;
-constexpr int kPowerupHideTicks = 100;
+constexpr int kPowerupRecord = 2;  // the falling object that is the power-up
+constexpr int kMostObjects = 10;   // records up to this one fall on a level
+constexpr int kMostItems = 2;
 
 // From level 2 on, the falling objects past the level's object count are
 // hazards.
 void mark_hazards(WorldState& world)
 {
-    if (world.level > 1 && world.object_count < 10) {
-        for (int i = 10; i > world.object_count; --i) {
+    if (world.level > 1 && world.object_count < kMostObjects) {
+        for (int i = kMostObjects; i > world.object_count; --i) {
             world.objects[i].type = kHazard;
         }
     }
@@ -32,17 +33,13 @@ void restart_field(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backd
     restore_backdrop(screen, backdrop);
     update_score_display(screen, sprites, backdrop, 0, 0, 0, kScoreCollect);
     world.objects = reset_pool(kPoolFalling);
-    world.opponent = reset_pool(kPoolOpponent);
+    // The thrown object is gone with the field; so is any turn-back of it.
+    restart_opponent();
     world.items = reset_pool(kPoolItems);
     world.crash_reply = kReplyGameOver;
-    world.throwing = 0;
-    // The thrown object is gone with the field; so is any turn-back of it.
-    cancel_turn_back();
-    world.opponent->away = 0;
     if (world.powerup_held == 0) {
         world.objects[kPowerupRecord].type = kPowerUp;
-        world.powerup_wait = kPowerupHideTicks;
-        world.powerup_shown = 0;
+        hide_powerup(world);
     }
     mark_hazards(world);
 }
@@ -52,15 +49,13 @@ void level_up(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, 
     world.level += world.level_up_pending;
     world.objects = reset_pool(kPoolFalling);
     if (world.level > 1) {
-        world.throwing = 0;
-        cancel_turn_back();
-        world.opponent = reset_pool(kPoolOpponent);
+        start_level_opponent();
         world.items = reset_pool(kPoolItems);
+        // One or two items: draws of 0 are drawn again.
         world.item_count = 0;
         while (world.item_count == 0) {
-            world.item_count = std::rand() % 3;
+            world.item_count = std::rand() % (kMostItems + 1);
         }
-        world.opponent_rest = world.opponent->delay;
     }
     if (world.level > 1 && world.powerup_held == 0) {
         world.powerup_shown = 1;

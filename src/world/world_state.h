@@ -1,5 +1,6 @@
 // The state that the passes of one world tick share. The tick owns the one
-// instance for the whole run and hands it to each pass.
+// instance for the whole run and hands it to each pass; the passes change
+// the shared score and power-up only through the operations below.
 #pragma once
 
 #include <cstdint>
@@ -7,14 +8,20 @@
 #include <SDL.h>
 
 #include "base/object_pools.h"
+#include "base/surfaces.h"
 
 // Kinds of falling object.
 constexpr std::int32_t kCollectable = 0;
 constexpr std::int32_t kPowerUp = 1;
 constexpr std::int32_t kHazard = 2;
 
-// Where the held power-up's icon stands at the right edge.
+// The power-up's picture on the sheet, and where the held power-up's icon
+// stands at the right edge.
+constexpr SDL_Rect kPowerupSource = {229, 0, 23, 22};
 constexpr SDL_Rect kPowerupIconRect = {600, 170, 23, 22};
+// Ticks a power-up stays hidden after it leaves the field or the field is
+// rebuilt.
+constexpr int kPowerupHideTicks = 100;
 
 // The falling objects a tick moves: records 0 to 10 of the pool.
 constexpr int kFallingObjects = 11;
@@ -31,11 +38,7 @@ struct WorldState {
     int powerup_shown = 0;
     int powerup_wait = 0;
     int powerup_held = 0;
-    int throwing = 0;
-    int opponent_rest = 0;
-    int deflect_cooldown = 0;
     ObjectRecord* objects = nullptr;
-    ObjectRecord* opponent = nullptr;  // null on level 1
     ObjectRecord* items = nullptr;
     int object_count = 0;
     int item_count = 0;
@@ -56,4 +59,28 @@ inline void add_point(WorldState& world)
         world.score_hundreds += 1;
         world.score_tens = 0;
     }
+}
+
+// The player has caught the power-up: it leaves the field and is held.
+inline void hold_powerup(WorldState& world)
+{
+    world.powerup_shown = 0;
+    world.powerup_held = 1;
+}
+
+// The held power-up has turned a throw back and is spent: its icon goes
+// and it shows again on the field.
+inline void spend_powerup(SDL_Surface* screen, SDL_Surface* backdrop, WorldState& world)
+{
+    world.powerup_held = 0;
+    world.powerup_shown = 1;
+    SDL_Rect icon = kPowerupIconRect;
+    restore_in_place(screen, backdrop, icon);
+}
+
+// The power-up leaves the field for a while.
+inline void hide_powerup(WorldState& world)
+{
+    world.powerup_shown = 0;
+    world.powerup_wait = kPowerupHideTicks;
 }

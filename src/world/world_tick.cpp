@@ -24,7 +24,6 @@ void set_up_world()
     world.level = 1;
     world.object_count = 10;
     world.objects = reset_pool(kPoolFalling);
-    world.opponent = nullptr;
     world.items = nullptr;
     world.item_count = 0;
     world.last_ticks = platform::get_ticks();
@@ -54,9 +53,7 @@ char world_tick(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     pace_frame();
 
     falling_object_pass(screen, sprites, backdrop, world, *player_rect);
-    if (world.opponent != nullptr) {
-        opponent_pass(screen, sprites, backdrop, world, player_rect);
-    }
+    opponent_pass(screen, sprites, backdrop, world, player_rect);
     if (world.item_count != 0) {
         item_pass(screen, sprites, backdrop, world, player_rect);
     }
@@ -73,9 +70,6 @@ char world_tick(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     }
     if (world.level_up_pending != 0) {
         level_up(screen, sprites, backdrop, world);
-    }
-    if (world.deflect_cooldown != 0) {
-        world.deflect_cooldown -= 1;
     }
     return world.frame_reply;
 }

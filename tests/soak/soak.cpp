@@ -21,6 +21,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();  // the sanitizer's
 #include "screens/score_display.h"
 #include "support/fake_platform.h"
 #include "support/harness.h"
+#include "world/opponent.h"
 #include "world/world_state.h"
 #include "world/world_tick.h"
 
@@ -63,7 +64,7 @@ void check(int lives_before, int level_before)
     fail_if(w.score_units < 0 || w.score_units > 9 || w.score_tens < 0 || w.score_tens > 9 ||
                 w.score_hundreds < 0,
             "score digits");
-    fail_if(w.item_count < 0 || w.item_count > 2 || w.deflect_cooldown < 0 || w.deflect_cooldown > 19,
+    fail_if(w.item_count < 0 || w.item_count > 2 || opponent_state().cooldown < 0 || opponent_state().cooldown > 19,
             "items or turn-back cool-down");
     for (int i = 0; i < kFallingObjects; ++i) {
         const ObjectRecord& o = w.objects[i];
