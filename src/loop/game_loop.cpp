@@ -1,6 +1,5 @@
 #include "loop/game_loop.h"
 
-#include <bitset>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +7,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include "base/blit_shortcuts.h"
 #include "base/keyboard.h"
 #include "base/platform.h"
 #include "base/surfaces.h"
@@ -47,52 +47,6 @@ SDL_Surface* load_image(const char* file_name)
     return image;
 }
 
-// Gives a 16-bit surface a colour key that none of its pixels has, if
-// there is one: blits from it then skip no pixel.
-void key_with_unused_value(SDL_Surface* image)
-{
-    std::bitset<65536> used;
-    for (int y = 0; y < image->h; ++y) {
-        const Uint8* bytes = static_cast<const Uint8*>(image->pixels) + y * image->pitch;
-        const auto* row = reinterpret_cast<const Uint16*>(bytes);
-        for (int x = 0; x < image->w; ++x) {
-            used.set(row[x]);
-        }
-    }
-    for (Uint32 value = 0; value < used.size(); ++value) {
-        if (!used.test(value)) {
-            SDL_SetColorKey(image, SDL_SRCCOLORKEY, value);
-            return;
-        }
-    }
-}
-
-// Every erase copies a rectangle of the backdrop onto the screen. An opaque
-// backdrop is converted once to the format of the surface it is erased
-// onto (`target`), so that no erase converts pixels (from the 24-bit image
-// as loaded SDL converts each one the slow generic way); the conversion is
-// the very blit an erase would make, so no pixel changes. Between surfaces
-// of one format SDL copies rows with non-temporal stores, which cost far
-// more than they save on rows of 30 pixels; given a colour key that no
-// pixel has, it takes its keyed 16-bit loop instead, which copies every
-// pixel all the same. A backdrop that blends (alpha or colour key) stays
-// as loaded.
-void hold_for_erasing(const SDL_Surface* target, SDL_Surface*& image)
-{
-    if ((image->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) != 0) {
-        return;
-    }
-    SDL_Surface* converted = SDL_ConvertSurface(image, target->format, SDL_SWSURFACE);
-    if (converted == nullptr) {
-        return;
-    }
-    SDL_FreeSurface(image);
-    image = converted;
-    if (image->format->BytesPerPixel == 2) {
-        key_with_unused_value(image);
-    }
-}
-
 // Opens the window, loads the images and paints the backdrop. Presents
 // nothing: the first frame's flip shows the backdrop.
 int initialise()
@@ -120,9 +74,9 @@ int initialise()
     SDL_WM_SetCaption(kCaption, nullptr);
 
     backdrop = load_image(kBackdropFile);
-    hold_for_erasing(screen, backdrop);
     sprites = load_image(kSpritesFile);
     SDL_SetColorKey(sprites, SDL_SRCCOLORKEY, 0);
+    prepare_blit_shortcuts(screen, sprites, backdrop);
     std::printf("the colorkey is %d\n", static_cast<int>(sprites->format->colorkey));
     SDL_ShowCursor(SDL_DISABLE);
 

@@ -3,6 +3,7 @@
 #include "base/keyboard.h"
 #include "base/platform.h"
 #include "base/surfaces.h"
+#include "screens/score_display.h"
 
 namespace {
 
@@ -29,14 +30,10 @@ int intro_tens = 0;
 int intro_ones = 1;
 int intro_count = 0;
 
-// The glyph of a digit; a tens value past 9 shows its last decimal digit.
+// The glyph of a digit in one look (row of the sheet).
 SDL_Rect glyph(int digit, Sint16 row)
 {
-    int last = digit % 10;
-    if (last < 0) {
-        last = -last;
-    }
-    return SDL_Rect{static_cast<Sint16>(kGlyphPitch * last), row, kGlyphW, kGlyphH};
+    return SDL_Rect{static_cast<Sint16>(kGlyphPitch * shown_digit(digit)), row, kGlyphW, kGlyphH};
 }
 
 // Draws both digits in their next look and shows them for one pause.

@@ -17,33 +17,28 @@ constexpr SDL_Rect kScoreEraseArea = {540, 13, 40, 10};
 constexpr SDL_Rect kProgressIconSource = {20, 0, 20, 20};
 constexpr SDL_Rect kProgressColumnArea = {8, 28, 20, 260};
 constexpr int kProgressIcons = 9;
+// Icon k of the column stands 25 pixels above icon k - 1, the first at 260.
+constexpr Sint16 kProgressIconX = 8;
+constexpr Sint16 kLowestIconY = 260;
+constexpr Sint16 kIconSpacing = 25;
+constexpr Uint16 kDigitSize = 10;
 
 int score_digits[3] = {0, 0, 0};
 int progress_count = 0;
 
-// The glyph of a digit; a value past 9 (the hundreds of a score of 1000
-// and more) shows its last decimal digit.
-SDL_Rect digit_glyph(int digit)
-{
-    int last = digit % 10;
-    if (last < 0) {
-        last = -last;
-    }
-    return kDigitGlyphs[last];
-}
-
 void draw_progress_icon(SDL_Surface* screen, SDL_Surface* sprites, int k)
 {
     SDL_Rect source = kProgressIconSource;
-    SDL_Rect place = {8, static_cast<Sint16>(260 - 25 * k), 20, 20};
+    SDL_Rect place = {kProgressIconX, static_cast<Sint16>(kLowestIconY - kIconSpacing * k),
+                      kProgressIconSource.w, kProgressIconSource.h};
     SDL_UpperBlit(sprites, &source, screen, &place);
 }
 
 void draw_score(SDL_Surface* screen, SDL_Surface* sprites)
 {
     for (int i = 0; i < 3; ++i) {
-        SDL_Rect source = digit_glyph(score_digits[i]);
-        SDL_Rect cell = {kScoreCellX[i], kScoreCellY, 10, 10};
+        SDL_Rect source = kDigitGlyphs[shown_digit(score_digits[i])];
+        SDL_Rect cell = {kScoreCellX[i], kScoreCellY, kDigitSize, kDigitSize};
         SDL_UpperBlit(sprites, &source, screen, &cell);
     }
 }

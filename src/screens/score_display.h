@@ -9,6 +9,15 @@ constexpr int kScoreOnly = 1;     // new score, column untouched
 constexpr int kScoreRefresh = 2;  // redraw the score shown, no erase
 constexpr int kScoreLoss = 5;     // new score (if any), one icon less
 
+// The digit a glyph shows for a value: a value past 9 (the hundreds of a
+// score of 1000 and more, the tens of level 100 and more) shows its last
+// decimal digit.
+inline int shown_digit(int value)
+{
+    const int last = value % 10;
+    return last < 0 ? -last : last;
+}
+
 // Draws the score and keeps the progress column. Three zero digits mean
 // "no new score": the score shown stays, and in collect mode the column's
 // count goes back to 0 instead. Answers 1 when a collection finds the
