@@ -13,6 +13,11 @@ constexpr SDL_Rect kPlayerFrames[6] = {
 constexpr int kRightEdgeStop = 616;  // a right step from beyond here is refused
 constexpr int kJumpSteps = 40;       // 20 up, then 20 down
 constexpr int kWalkTicksPerFrame = 15;
+constexpr Sint16 kStep = 2;  // pixels a walking call moves the figure
+constexpr int kFirstRightFrame = 0;
+constexpr int kLastRightFrame = 2;
+constexpr int kFirstLeftFrame = 3;
+constexpr int kLastLeftFrame = 5;
 
 SDL_Rect figure_rect = {300, 410, 40, 60};
 SDL_Rect erase_rect = {300, 410, 42, 66};
@@ -20,7 +25,7 @@ SDL_Rect erase_dest = {300, 410, 42, 66};
 char facing = kCodeLeft;
 int jump_count = 0;
 int right_frame = 0;
-int left_frame = 3;
+int left_frame = kFirstLeftFrame;
 int walk_tick = 0;
 int right_reverse = 0;
 int left_reverse = 0;
@@ -42,6 +47,53 @@ void step_cycle(int& frame, int& reverse, bool frame_step, int first, int last)
     }
 }
 
+// A step left or right, the walk cycle on by a frame every 15 calls; the
+// jump code starts a jump unless one is on.
+void walk(int code)
+{
+    walk_tick += 1;
+    const bool frame_step = walk_tick == kWalkTicksPerFrame;
+    if (frame_step) {
+        walk_tick = 0;
+    }
+    if (code == kCodeLeft) {
+        erase_rect.x = figure_rect.x;
+        figure_rect.x = static_cast<Sint16>(figure_rect.x - kStep);
+        step_cycle(left_frame, left_reverse, frame_step, kFirstLeftFrame, kLastLeftFrame);
+    } else if (code == kCodeRight) {
+        if (figure_rect.x <= kRightEdgeStop) {
+            figure_rect.x = static_cast<Sint16>(figure_rect.x + kStep);
+        }
+        erase_rect.x = static_cast<Sint16>(figure_rect.x - kStep);
+        step_cycle(right_frame, right_reverse, frame_step, kFirstRightFrame, kLastRightFrame);
+    } else if (code == kCodeJump && jump_count == 0) {
+        jump_count = kJumpSteps;
+    }
+}
+
+// A jump moves a pixel up, then down, only on steering calls; the call that
+// starts it and any other code leave it where it is.
+void rise_or_fall(int code)
+{
+    const bool steering = code == kCodeLeft || code == kCodeRight || code == kCodeStand;
+    if (jump_count != 0 && steering) {
+        erase_rect.y = figure_rect.y;
+        figure_rect.y = static_cast<Sint16>(figure_rect.y + (jump_count > kJumpSteps / 2 ? -1 : 1));
+        jump_count -= 1;
+    }
+}
+
+// Puts the backdrop back where the figure was and draws it in `frame`.
+void draw_figure(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, int frame)
+{
+    erase_dest.x = erase_rect.x;
+    erase_dest.y = erase_rect.y;
+    SDL_UpperBlit(backdrop, &erase_rect, screen, &erase_dest);
+    SDL_Rect source = kPlayerFrames[frame];
+    SDL_UpperBlit(sprites, &source, screen, &figure_rect);
+    drawn_x = figure_rect.x;
+}
+
 }  // namespace
 
 SDL_Rect* update_player(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, int code)
@@ -51,45 +103,13 @@ SDL_Rect* update_player(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* 
     if (figure_rect.x != drawn_x) {
         erase_rect.x = figure_rect.x;
     }
-
     if (code != kCodeJump) {
         facing = static_cast<char>(code);
     }
+    // The cell shown is the one before this call's step.
     const int frame = facing == kCodeLeft ? left_frame : right_frame;
-
-    walk_tick += 1;
-    const bool frame_step = walk_tick == kWalkTicksPerFrame;
-    if (frame_step) {
-        walk_tick = 0;
-    }
-    if (code == kCodeLeft) {
-        erase_rect.x = figure_rect.x;
-        figure_rect.x = static_cast<Sint16>(figure_rect.x - 2);
-        step_cycle(left_frame, left_reverse, frame_step, 3, 5);
-    } else if (code == kCodeRight) {
-        if (figure_rect.x <= kRightEdgeStop) {
-            figure_rect.x = static_cast<Sint16>(figure_rect.x + 2);
-        }
-        erase_rect.x = static_cast<Sint16>(figure_rect.x - 2);
-        step_cycle(right_frame, right_reverse, frame_step, 0, 2);
-    } else if (code == kCodeJump && jump_count == 0) {
-        jump_count = kJumpSteps;
-    }
-
-    // A jump moves only on steering calls; the call that starts it and any
-    // other code leave it where it is.
-    const bool steering = code == kCodeLeft || code == kCodeRight || code == kCodeStand;
-    if (jump_count != 0 && steering) {
-        erase_rect.y = figure_rect.y;
-        figure_rect.y = static_cast<Sint16>(figure_rect.y + (jump_count > kJumpSteps / 2 ? -1 : 1));
-        jump_count -= 1;
-    }
-
-    erase_dest.x = erase_rect.x;
-    erase_dest.y = erase_rect.y;
-    SDL_UpperBlit(backdrop, &erase_rect, screen, &erase_dest);
-    SDL_Rect source = kPlayerFrames[frame];
-    SDL_UpperBlit(sprites, &source, screen, &figure_rect);
-    drawn_x = figure_rect.x;
+    walk(code);
+    rise_or_fall(code);
+    draw_figure(screen, sprites, backdrop, frame);
     return &figure_rect;
 }

@@ -43,6 +43,30 @@ void draw_score(SDL_Surface* screen, SDL_Surface* sprites)
     }
 }
 
+// One more icon in the column; a collection that finds it full empties
+// the count and answers 1: the level is complete.
+int collect(SDL_Surface* screen, SDL_Surface* sprites)
+{
+    if (progress_count < kProgressIcons) {
+        draw_progress_icon(screen, sprites, progress_count);
+        progress_count += 1;
+        return 0;
+    }
+    progress_count = 0;
+    return 1;
+}
+
+// One icon less: the column is erased and drawn again from the top icon
+// down.
+void lose_icon(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop)
+{
+    progress_count -= 1;
+    restore_area(screen, backdrop, kProgressColumnArea);
+    for (int k = progress_count - 1; k >= 0; --k) {
+        draw_progress_icon(screen, sprites, k);
+    }
+}
+
 }  // namespace
 
 int update_score_display(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
@@ -62,19 +86,9 @@ int update_score_display(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface*
             // The caller has repainted the screen; only the count restarts.
             progress_count = 0;
         } else if (mode == kScoreCollect) {
-            if (progress_count < kProgressIcons) {
-                draw_progress_icon(screen, sprites, progress_count);
-                progress_count += 1;
-            } else {
-                progress_count = 0;
-                result = 1;
-            }
+            result = collect(screen, sprites);
         } else if (mode == kScoreLoss && progress_count != 0) {
-            progress_count -= 1;
-            restore_area(screen, backdrop, kProgressColumnArea);
-            for (int k = progress_count - 1; k >= 0; --k) {
-                draw_progress_icon(screen, sprites, k);
-            }
+            lose_icon(screen, sprites, backdrop);
         }
     }
     draw_score(screen, sprites);

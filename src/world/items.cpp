@@ -1,7 +1,6 @@
 #include "world/items.h"
 
 #include "base/surfaces.h"
-#include "screens/lives.h"
 
 namespace {
 
@@ -39,8 +38,7 @@ void move_item(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
     const Sint16 py = player_rect->y;
     if (item.x >= px && item.x <= px + kLandingWidth && item.y >= py) {
         erase_item(screen, backdrop);
-        world.crash_reply = static_cast<char>(
-            lives_event(screen, sprites, backdrop, kLivesCrash, player_rect));
+        crash_player(screen, sprites, backdrop, world, player_rect);
         item.y = kTopRow;
     }
     if (item_rect.y > kBottomRow) {

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "base/surfaces.h"
-#include "screens/lives.h"
 #include "screens/score_display.h"
 
 namespace {
@@ -149,8 +148,7 @@ void hit_player(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     }
     move_erase(record.speed);
     erase_thrown(screen, backdrop);
-    world.crash_reply = static_cast<char>(
-        lives_event(screen, sprites, backdrop, kLivesCrash, player_rect));
+    crash_player(screen, sprites, backdrop, world, player_rect);
 }
 
 // The thrown object has left the screen: it waits by the opponent again

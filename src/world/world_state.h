@@ -9,6 +9,7 @@
 
 #include "base/object_pools.h"
 #include "base/surfaces.h"
+#include "screens/lives.h"
 
 // Kinds of falling object.
 constexpr std::int32_t kCollectable = 0;
@@ -42,9 +43,6 @@ struct WorldState {
     ObjectRecord* items = nullptr;
     int object_count = 0;
     int item_count = 0;
-    std::uint32_t now_ticks = 0;
-    std::uint32_t last_ticks = 0;
-    std::uint32_t frame_ms = 0;
 };
 
 // Adds one point to the score digits, carrying into tens and hundreds.
@@ -59,6 +57,15 @@ inline void add_point(WorldState& world)
         world.score_hundreds += 1;
         world.score_tens = 0;
     }
+}
+
+// Something has hit the player: the crash sequence runs, and its reply
+// tells the tick whether to rebuild the field.
+inline void crash_player(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
+                         WorldState& world, SDL_Rect* player_rect)
+{
+    world.crash_reply =
+        static_cast<char>(lives_event(screen, sprites, backdrop, kLivesCrash, player_rect));
 }
 
 // The player has caught the power-up: it leaves the field and is held.

@@ -17,6 +17,7 @@ constexpr std::uint32_t kFrameWaitMs = 10;
 constexpr int kAnimTicks = 6;
 
 WorldState world;
+std::uint32_t last_ticks = 0;  // the clock at the last frame
 
 // Level 1: ten collectables falling, no opponent, no items.
 void set_up_world()
@@ -26,19 +27,19 @@ void set_up_world()
     world.objects = reset_pool(kPoolFalling);
     world.items = nullptr;
     world.item_count = 0;
-    world.last_ticks = platform::get_ticks();
+    last_ticks = platform::get_ticks();
 }
 
 // Holds back a frame that comes less than 20 ms after the last by a fixed
 // 10 ms, and prints the frame's time.
 void pace_frame()
 {
-    world.now_ticks = platform::get_ticks();
-    world.frame_ms = world.now_ticks - world.last_ticks;
-    const std::uint32_t wait = world.frame_ms < kShortFrameMs ? kFrameWaitMs : 0;
+    const std::uint32_t now_ticks = platform::get_ticks();
+    const std::uint32_t frame_ms = now_ticks - last_ticks;
+    const std::uint32_t wait = frame_ms < kShortFrameMs ? kFrameWaitMs : 0;
     platform::delay(wait);
-    world.last_ticks = world.now_ticks;
-    std::printf("\n%lu, delay is %d ms\n", static_cast<unsigned long>(world.frame_ms),
+    last_ticks = now_ticks;
+    std::printf("\n%lu, delay is %d ms\n", static_cast<unsigned long>(frame_ms),
                 static_cast<int>(wait));
 }
 
