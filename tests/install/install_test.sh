@@ -28,10 +28,9 @@ check() {
 scratch=$(mktemp -d /tmp/frostrun-install-XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 elsewhere=$scratch/elsewhere
-state=$scratch/state
-log=$state/frostrun/frostrun.log
+log=$scratch/state/frostrun/frostrun.log
 mkdir -p "$elsewhere"
-export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_STATE_HOME=$state
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_STATE_HOME=$scratch/state
 
 # Starts LAUNCHER from another folder in a virtual X server and presses q
 # once its window shows: status 0, nothing on the terminal's standard output,
@@ -107,10 +106,9 @@ if [ -n "$package" ]; then
     metainfo=$root/usr/share/metainfo/io.github.frostrun.Frostrun.metainfo.xml
     check "source and binary packages build" build_package "$out" 022
     lint() {
-        lintian --fail-on error,warning "$out/frostrun_0.1-1_amd64.changes" >"$scratch/lint" 2>/dev/null
-        local status=$?
-        cat "$scratch/lint"
-        [ "$status" -eq 0 ] && [ ! -s "$scratch/lint" ]
+        local report
+        report=$(lintian --fail-on error,warning "$out/frostrun_0.1-1_amd64.changes" 2>/dev/null) &&
+            [ -z "$report" ] || { echo "$report"; return 1; }
     }
     check "lintian has nothing to say" lint
     file_list() {
@@ -143,14 +141,14 @@ END
     zcat "$root/usr/share/man/man6/frostrun.6.gz" >"$scratch/frostrun.6"
     check "man page renders and names the Debian folders" man_renders "$scratch/frostrun.6" \
         /usr/games/frostrun /usr/lib/games/frostrun/frostrun /usr/share/games/frostrun/sprites.png
-    # The version is written once, in CMakeLists.txt; the others follow it.
+    # The version is written once, in CMakeLists.txt; the others follow it
+    # (the package's version is the changelog's).
     versions_agree() {
-        local version from_changelog from_deb answer found
+        local version from_deb answer found
         version=$(sed -n 's/^project(frostrun VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
-        from_changelog=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
         from_deb=$(dpkg-deb -f "$deb" Version)
         answer=$(timeout 10 "$root/usr/games/frostrun" --version | head -n 1)
-        for found in "${from_changelog%-1}" "${from_deb%-1}" "${answer#Frostrun }" \
+        for found in "${from_deb%-1}" "${answer#Frostrun }" \
             "$(sed -n 's/.*release version="\([^"]*\)".*/\1/p' "$metainfo")" \
             "$(sed -n 's/^Frostrun - version \(.*\) $/\1/p' <<<"$caption")"; do
             [ "$found" = "$version" ] || { echo "'$found' is not version $version"; return 1; }
