@@ -8,8 +8,10 @@ packages="g++ make cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev"
 if [ "${1:-}" = "--tests" ]; then
     # GoogleTest, Python's imaging library for the asset check, an X server,
     # key presses and screenshots for the real-window tests, the desktop
-    # entry and man page checks of the install test.
+    # entry and man page checks of the install test, and what building and
+    # checking the Debian package needs.
     packages="$packages libgtest-dev python3-pil xvfb xauth xdotool imagemagick desktop-file-utils man-db"
+    packages="$packages build-essential debhelper lintian appstream fakeroot git"
 fi
 
 missing=""
