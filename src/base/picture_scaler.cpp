@@ -67,25 +67,45 @@ inline void put_pixel(Uint8* out, Uint32 value)
 
 // Writes every picture row once into the window, each pixel converted and
 // repeated `factor` times, then copies that row `factor - 1` times below.
-template <int Bytes>
+// `Factor` is the factor when known at compile time (0: read `factor`), so
+// that the common factors get loops the compiler unrolls.
+template <int Bytes, int Factor>
 void scale_rows(const SDL_Surface* picture)
 {
-    const std::size_t row_bytes = static_cast<std::size_t>(kPictureWidth * factor * Bytes);
+    const int repeat = Factor != 0 ? Factor : factor;
+    const std::size_t row_bytes = static_cast<std::size_t>(kPictureWidth * repeat * Bytes);
     for (int y = 0; y < kPictureHeight; ++y) {
         const Uint8* source = static_cast<const Uint8*>(picture->pixels) + y * picture->pitch;
         const auto* in = reinterpret_cast<const Uint16*>(source);
-        Uint8* first = static_cast<Uint8*>(window->pixels) + (top + y * factor) * window->pitch
+        Uint8* first = static_cast<Uint8*>(window->pixels) + (top + y * repeat) * window->pitch
                        + left * Bytes;
         Uint8* out = first;
         for (int x = 0; x < kPictureWidth; ++x) {
             const Uint32 value = from_low_byte[in[x] & 0xFF] | from_high_byte[in[x] >> 8];
-            for (int copy = 0; copy < factor; ++copy, out += Bytes) {
+            for (int copy = 0; copy < repeat; ++copy, out += Bytes) {
                 put_pixel<Bytes>(out, value);
             }
         }
-        for (int copy = 1; copy < factor; ++copy) {
+        for (int copy = 1; copy < repeat; ++copy) {
             std::memcpy(first + copy * window->pitch, first, row_bytes);
         }
+    }
+}
+
+// scale_rows for the window's bytes per pixel and the factor in use.
+template <int Bytes>
+void scale_picture(const SDL_Surface* picture)
+{
+    switch (factor) {
+    case 2:
+        scale_rows<Bytes, 2>(picture);
+        break;
+    case 3:
+        scale_rows<Bytes, 3>(picture);
+        break;
+    default:
+        scale_rows<Bytes, 0>(picture);
+        break;
     }
 }
 
@@ -154,13 +174,13 @@ SDL_Surface* scale_to_window(SDL_Surface* picture)
     }
     switch (window->format->BytesPerPixel) {
     case 2:
-        scale_rows<2>(picture);
+        scale_picture<2>(picture);
         break;
     case 3:
-        scale_rows<3>(picture);
+        scale_picture<3>(picture);
         break;
     default:
-        scale_rows<4>(picture);
+        scale_picture<4>(picture);
         break;
     }
     if (SDL_MUSTLOCK(window)) {
