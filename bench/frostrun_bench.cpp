@@ -3,6 +3,8 @@
 // time), against a naive frame that copies the whole backdrop as loaded onto
 // the screen, measured between the game's frames so that both meet the same
 // machine. Also heap calls per frame, start-up to first frame, peak memory.
+// With --present RUNS it measures instead the present of a scaled picture
+// against a plain memcpy of the window's bytes.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +24,7 @@
 #include "alloc_count.h"
 #include "autopilot.h"
 #include "loop/game_loop.h"
+#include "base/picture_scaler.h"
 #include "base/surfaces.h"
 #include "screens/lives.h"
 #include "support/fake_platform.h"
@@ -144,12 +147,80 @@ std::vector<long long> measure_first_frame(const char* self, const char* assets,
     return us;
 }
 
+// The present of a scaled picture (the backdrop) for the windows the
+// options ask for, `runs` times each, interleaved with a plain memcpy of
+// the window's bytes into a buffer of their size; medians of the thread's
+// CPU time, less `overhead`. Exits 1 when a present allocated.
+int measure_presents(const char* assets, int runs, long long overhead)
+{
+    struct Window {
+        const char* name;
+        int scale;
+        bool full_screen;
+        platform::DesktopMode desktop;
+    };
+    const Window windows[] = {
+        {"scale 2", 2, false, {0, 0, 32}},
+        {"scale 3", 3, false, {0, 0, 32}},
+        {"full screen 1920 x 1080", 1, true, {1920, 1080, 32}},
+        {"full screen 1920 x 1080", 1, true, {1920, 1080, 24}},
+        {"full screen 1920 x 1080", 1, true, {1920, 1080, 16}},
+    };
+    enter_game_dir(assets);
+    platform::init(SDL_INIT_VIDEO);
+    SDL_Surface* backdrop = IMG_Load("background.png");
+    if (backdrop == nullptr) {
+        std::fprintf(stderr, "background.png: %s\n", IMG_GetError());
+        return 2;
+    }
+    const auto median_us = [](std::vector<long long>& ns) {
+        std::sort(ns.begin(), ns.end());
+        return static_cast<double>(ns[ns.size() / 2]) / 1e3;
+    };
+    unsigned long allocations = 0;
+    for (const Window& w : windows) {
+        fake::platform().desktop = w.desktop;
+        SDL_Surface* picture = open_scaled_screen(plan_scaled_window(w.scale, w.full_screen));
+        SDL_Surface* window = SDL_GetVideoSurface();
+        if (picture == nullptr || window == nullptr) {
+            std::fprintf(stderr, "%s: %s\n", w.name, SDL_GetError());
+            return 2;
+        }
+        SDL_UpperBlit(backdrop, nullptr, picture, nullptr);
+        const size_t bytes = static_cast<size_t>(window->pitch) * static_cast<size_t>(window->h);
+        std::vector<Uint8> copy(bytes);
+        std::vector<long long> present_ns, memcpy_ns;
+        present_ns.reserve(static_cast<size_t>(runs));
+        memcpy_ns.reserve(static_cast<size_t>(runs));
+        present_screen(picture);  // paints the border, as the first present does
+        for (int run = 0; run < runs; ++run) {
+            const unsigned long before = alloc_count::calls;
+            alloc_count::counting = true;
+            long long t0 = now_ns(CLOCK_THREAD_CPUTIME_ID);
+            present_screen(picture);
+            present_ns.push_back(std::max(0LL, now_ns(CLOCK_THREAD_CPUTIME_ID) - t0 - overhead));
+            alloc_count::counting = false;
+            allocations += alloc_count::calls - before;
+            t0 = now_ns(CLOCK_THREAD_CPUTIME_ID);
+            std::memcpy(copy.data(), window->pixels, bytes);
+            memcpy_ns.push_back(std::max(0LL, now_ns(CLOCK_THREAD_CPUTIME_ID) - t0 - overhead));
+        }
+        const double present = median_us(present_ns), plain = median_us(memcpy_ns);
+        std::printf("%-24s %4d x %4d %2d-bit, factor %d: present %7.0f us, memcpy of %8zu bytes %7.0f us,"
+                    " %.2f x (target 2)\n", w.name, window->w, window->h, window->format->BitsPerPixel,
+                    plan_scaled_window(w.scale, w.full_screen).factor, present, bytes, plain, present / plain);
+        SDL_FreeSurface(picture);
+    }
+    std::printf("heap in %d presents of each window: %lu allocations\n", runs, allocations);
+    return allocations == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     long max_frames = 60000;
-    int stop_level = 8, naive_every = 16, startup_runs = 20;
+    int stop_level = 8, naive_every = 16, startup_runs = 20, present_runs = 0;
     const char* assets = FROSTRUN_ASSET_DIR;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
@@ -158,6 +229,7 @@ int main(int argc, char** argv)
         else if (option == "--naive-every") naive_every = std::max(1, std::atoi(argv[i + 1]));
         else if (option == "--startup-runs") startup_runs = std::atoi(argv[i + 1]);
         else if (option == "--assets") assets = argv[i + 1];
+        else if (option == "--present") present_runs = std::atoi(argv[i + 1]);
         else if (option == "--first-frame-child") {
             const char* start = argv[i + 1];
             for (int j = i + 2; j + 1 < argc; j += 2) {
@@ -165,12 +237,15 @@ int main(int argc, char** argv)
             }
             return first_frame_child(assets, std::atoll(start));
         } else {
-            std::fprintf(stderr, "usage: %s [--frames N] [--levels L] [--naive-every N] [--startup-runs N] [--assets DIR]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--frames N] [--levels L] [--naive-every N] [--startup-runs N] [--assets DIR] [--present RUNS]\n", argv[0]);
             return 2;
         }
     }
 
     const long long overhead = clock_overhead_ns();
+    if (present_runs > 0) {
+        return measure_presents(assets, present_runs, overhead);
+    }
     const auto cpu_since = [overhead](long long t0) {
         return std::max(0LL, now_ns(CLOCK_THREAD_CPUTIME_ID) - t0 - overhead);
     };

@@ -1,5 +1,5 @@
 // The few calls through which the game meets the machine: start-up, the
-// clock, waits, events and presenting a picture. The game build links them
+// desktop's mode, the clock, waits, events and presenting a picture. The game build links them
 // straight to SDL (platform_sdl.cpp); the tests link a virtual clock and
 // scripted input in their place.
 #pragma once
@@ -9,6 +9,17 @@
 namespace platform {
 
 int init(Uint32 flags);
+
+// The desktop's current size and depth, as SDL_GetVideoInfo tells them
+// after SDL_Init and before the first SDL_SetVideoMode; 0 x 0 where the
+// video driver cannot tell.
+struct DesktopMode {
+    int width;
+    int height;
+    int bits_per_pixel;
+};
+DesktopMode desktop_mode();
+
 SDL_Surface* set_video_mode(int width, int height, int bpp, Uint32 flags);
 Uint32 get_ticks();
 void delay(Uint32 ms);

@@ -5,6 +5,15 @@ namespace platform {
 
 int init(Uint32 flags) { return SDL_Init(flags); }
 
+DesktopMode desktop_mode()
+{
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (info == nullptr) {
+        return {0, 0, 0};
+    }
+    return {info->current_w, info->current_h, info->vfmt->BitsPerPixel};
+}
+
 SDL_Surface* set_video_mode(int width, int height, int bpp, Uint32 flags)
 {
     return SDL_SetVideoMode(width, height, bpp, flags);

@@ -1,5 +1,6 @@
 #include "base/surfaces.h"
 
+#include "base/picture_scaler.h"
 #include "base/platform.h"
 
 namespace {
@@ -22,6 +23,11 @@ SDL_Surface* open_persistent_screen(SDL_Surface* video)
 
 void present_screen(SDL_Surface* screen)
 {
+    SDL_Surface* scaled_window = scale_to_window(screen);
+    if (scaled_window != nullptr) {
+        platform::flip(scaled_window);
+        return;
+    }
     if (video_surface != nullptr && screen != video_surface) {
         SDL_UpperBlit(screen, nullptr, video_surface, nullptr);
         platform::flip(video_surface);

@@ -11,7 +11,8 @@
 SDL_Surface* open_persistent_screen(SDL_Surface* video);
 
 // Presents the finished picture: one SDL_Flip of the video surface, after
-// copying the persistent surface onto it when the two differ.
+// copying the persistent surface onto it when the two differ, or scaling
+// it onto the window when the picture is shown scaled.
 void present_screen(SDL_Surface* screen);
 
 // Copies one area of the backdrop to the very same place on the screen.

@@ -9,6 +9,7 @@
 
 #include "base/blit_shortcuts.h"
 #include "base/keyboard.h"
+#include "base/picture_scaler.h"
 #include "base/platform.h"
 #include "base/surfaces.h"
 #include "player/player.h"
@@ -24,6 +25,9 @@ constexpr signed char kStatePlay = 3;
 constexpr char kCaption[] = "Frostrun - version " FROSTRUN_VERSION " ";
 constexpr char kBackdropFile[] = "background.png";
 constexpr char kSpritesFile[] = "sprites.png";
+constexpr char kNoFullScreen[] =
+    "\nfrostrun: the desktop's size is unknown or below 640 x 480;"
+    " playing in a 640 x 480 window\n";
 
 signed char game_state = kStateInitialise;
 char continue_flag = 'Y';
@@ -34,6 +38,8 @@ SDL_Event event;
 SDL_Rect* player_rect = nullptr;
 char direction = kCodeNone;
 char last_steer = kCodeNone;
+int window_scale = 1;
+bool window_full_screen = false;
 
 // Loads one image of the game or stops the run: without its images the
 // game has nothing to draw.
@@ -45,6 +51,23 @@ SDL_Surface* load_image(const char* file_name)
         std::exit(1);
     }
     return image;
+}
+
+// Opens the window and answers the surface the game draws on: the plain
+// 640 x 480 window (or its persistent stand-in) unless the options ask for
+// a larger one. Full screen that cannot be had falls back to the plain
+// window, saying so on a line of its own after the caption.
+SDL_Surface* open_screen()
+{
+    if (window_scale > 1 || window_full_screen) {
+        const ScaledWindow plan = plan_scaled_window(window_scale, window_full_screen);
+        if (plan.factor > 0) {
+            return open_scaled_screen(plan);
+        }
+        std::fputs(kNoFullScreen, stderr);
+    }
+    SDL_Surface* video = platform::set_video_mode(640, 480, 16, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    return video != nullptr ? open_persistent_screen(video) : nullptr;
 }
 
 // Opens the window, loads the images and paints the backdrop. Presents
@@ -63,10 +86,7 @@ int initialise()
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
 
-    SDL_Surface* video = platform::set_video_mode(640, 480, 16, SDL_HWSURFACE | SDL_DOUBLEBUF);
-    if (video != nullptr) {
-        screen = open_persistent_screen(video);
-    }
+    screen = open_screen();
     if (screen == nullptr) {
         std::fprintf(stderr, "Video error: %s\n", SDL_GetError());
         std::exit(1);
@@ -116,6 +136,12 @@ void play_frame()
 }
 
 }  // namespace
+
+void set_window_options(int scale, bool full_screen)
+{
+    window_scale = scale;
+    window_full_screen = full_screen;
+}
 
 int game_step()
 {

@@ -5,3 +5,8 @@
 // later one plays a frame. Answers 'Y' while the game goes on, 'N' when it
 // ends (quit key or no lives left) and 0 when SDL cannot start.
 int game_step();
+
+// Sets the window the first step opens: `scale` times 640 x 480, or with
+// `full_screen` the whole desktop. Called before the first step; without
+// it the window is the plain 640 x 480 one.
+void set_window_options(int scale, bool full_screen);

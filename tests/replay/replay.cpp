@@ -1,7 +1,10 @@
 // Plays a scripted session of the real game, headless on the virtual clock,
 // and writes the checksum of every presented picture:
-//   frostrun_replay SCRIPT [--trace FILE] [--dump FLIP FILE.bmp]
+//   frostrun_replay SCRIPT [--trace FILE] [--dump FLIP FILE.bmp] [--scale N]
 // run in a folder with the two images. Standard output is the game's own.
+// With --scale the game shows its pictures scaled (in a 16-bit window) and
+// the checksum is that of each picture taken back to one pixel per block;
+// a picture whose blocks are not all of one value stops the run.
 // A script holds lines "STEP EVENT..." (events put in the queue before that
 // step; step 1 is the start-up), "intro N EVENT..." (one event per pulse of
 // the N-th intro; q follows them, and answers every other intro at once),
@@ -15,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "loop/game_loop.h"
 #include "replay/session.h"
 #include "support/fake_platform.h"
 #include "support/harness.h"
@@ -61,6 +65,7 @@ int main(int argc, char** argv)
     FILE* trace = nullptr;
     long dump_flip = -1;
     const char* dump_file = nullptr;
+    int scale = 1;
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--trace" && i + 1 < argc) {
@@ -68,16 +73,25 @@ int main(int argc, char** argv)
         } else if (option == "--dump" && i + 2 < argc) {
             dump_flip = std::atol(argv[++i]);
             dump_file = argv[++i];
+        } else if (option == "--scale" && i + 1 < argc) {
+            scale = std::atoi(argv[++i]);
+            set_window_options(scale, false);
         }
     }
 
     harness::use_dummy_drivers();
     int step = 0;
     long flips = 0;
+    SDL_Surface* unscaled = scale > 1 ? SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 16, 0xF800, 0x07E0, 0x001F, 0)
+                                      : nullptr;
     fake.on_flip = [&](SDL_Surface* video) {
         ++flips;
+        if (scale > 1 && !session::unscale(video, scale, unscaled)) {
+            std::fprintf(stderr, "picture %ld is not every pixel repeated %d x %d\n", flips, scale, scale);
+            std::exit(4);
+        }
         if (trace != nullptr) {
-            std::fprintf(trace, "%d %016llx\n", step, session::picture_hash(video));
+            std::fprintf(trace, "%d %016llx\n", step, session::picture_hash(scale > 1 ? unscaled : video));
         }
         if (flips == dump_flip) {
             SDL_SaveBMP(video, dump_file);
@@ -103,6 +117,7 @@ int main(int argc, char** argv)
         std::fprintf(trace, "end %d\n", step);
         std::fclose(trace);
     }
+    SDL_FreeSurface(unscaled);
     SDL_Quit();
     return answer == 0 ? 1 : 0;
 }

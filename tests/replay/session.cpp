@@ -93,6 +93,31 @@ int step()
     return game_step();
 }
 
+bool unscale(SDL_Surface* window, int factor, SDL_Surface* picture)
+{
+    const auto row = [](SDL_Surface* surface, int y) {
+        return reinterpret_cast<Uint16*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
+    };
+    const size_t row_bytes = sizeof(Uint16) * static_cast<size_t>(picture->w * factor);
+    for (int y = 0; y < picture->h; ++y) {
+        const Uint16* first = row(window, y * factor);
+        for (int copy = 1; copy < factor; ++copy) {
+            if (std::memcmp(row(window, y * factor + copy), first, row_bytes) != 0) {
+                return false;
+            }
+        }
+        for (int x = 0; x < picture->w; ++x) {
+            for (int copy = 1; copy < factor; ++copy) {
+                if (first[x * factor + copy] != first[x * factor]) {
+                    return false;
+                }
+            }
+            row(picture, y)[x] = first[x * factor];
+        }
+    }
+    return true;
+}
+
 unsigned long long picture_hash(SDL_Surface* surface)
 {
     unsigned long long hash = 14695981039346656037ull;

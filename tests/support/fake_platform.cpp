@@ -33,8 +33,14 @@ int init(Uint32 flags)
     return SDL_Init(flags);
 }
 
+DesktopMode desktop_mode() { return fake::platform().desktop; }
+
 SDL_Surface* set_video_mode(int width, int height, int bpp, Uint32 flags)
 {
+    fake::Platform& fake = fake::platform();
+    fake.video_size = {0, 0, static_cast<Uint16>(width), static_cast<Uint16>(height)};
+    fake.video_bpp = bpp;
+    fake.video_flags = flags;
     if (fake::platform().fail_video) {
         SDL_SetError("no such mode (injected)");
         return nullptr;

@@ -7,6 +7,8 @@
 
 #include <SDL.h>
 
+#include "base/platform.h"
+
 namespace fake {
 
 struct Platform {
@@ -15,6 +17,10 @@ struct Platform {
     bool fail_init = false;      // SDL_Init answers failure
     bool fail_video = false;     // SDL_SetVideoMode answers null
     bool page_flipping = false;  // the video mode claims two alternating buffers
+    platform::DesktopMode desktop = {0, 0, 0};  // what desktop_mode answers (dummy driver: 0 x 0)
+    SDL_Rect video_size = {0, 0, 0, 0};         // the last video mode asked for: size,
+    int video_bpp = 0;                          // depth
+    Uint32 video_flags = 0;                     // and flags
     int flips = 0;
     int delays = 0;
     Uint32 waited_ms = 0;

@@ -1,0 +1,125 @@
+#include "loop/command_line.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+constexpr char kMaxScaleDigit = '6';
+constexpr std::size_t kShownArgumentBytes = 40;  // a longer argument is cut in messages
+
+constexpr char kUsage[] =
+    "Usage: frostrun [--scale N | --fullscreen]\n"
+    "Catch the snowflakes, dodge the rest.\n"
+    "\n"
+    "  --scale N     play in a window of 640N x 480N pixels, N from 1 to 6 (default 1);\n"
+    "                every pixel is repeated, so the picture stays sharp\n"
+    "  --fullscreen  play on the whole screen at its current size, scaled by the\n"
+    "                largest whole factor that fits, on black; wins over --scale\n"
+    "  --help        show this help and exit\n"
+    "  --version     show the version and exit\n"
+    "\n"
+    "Keys: left and right arrows walk, up arrow stands, space jumps, q quits.\n"
+    "Exit status: 0 when the game ends, 1 on a start-up failure, 2 on a bad option.\n";
+
+constexpr char kVersion[] = "Frostrun " FROSTRUN_VERSION "\n";
+
+// The argument as it may appear in a one-line message: in quotes, control
+// characters written as \xHH, cut after kShownArgumentBytes bytes.
+std::string shown(std::string_view argument)
+{
+    std::string text = "'";
+    for (std::size_t i = 0; i < argument.size() && i < kShownArgumentBytes; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(argument[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            text += escaped;
+        } else {
+            text += static_cast<char>(byte);
+        }
+    }
+    return text + (argument.size() > kShownArgumentBytes ? "...'" : "'");
+}
+
+// A command line that asks for nothing but its one line on standard error.
+CommandLine mistake(const std::string& problem)
+{
+    CommandLine line;
+    line.answer = CommandLine::kMistake;
+    line.mistake = "frostrun: " + problem + " (see frostrun --help)";
+    return line;
+}
+
+// True for the one digit 1 to 6 and nothing else: no sign, space, leading
+// zero or fraction, and no number too long to hold.
+bool is_scale(std::string_view value)
+{
+    return value.size() == 1 && value[0] >= '1' && value[0] <= kMaxScaleDigit;
+}
+
+}  // namespace
+
+CommandLine read_command_line(int argc, const char* const* argv)
+{
+    CommandLine line;
+    bool scale_seen = false;
+    bool full_screen_seen = false;
+    bool help_seen = false;
+    bool version_seen = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        const std::size_t equals = argument.find('=');
+        const std::string_view name = argument.substr(0, equals);
+        const bool has_value = equals != std::string_view::npos;
+        bool* seen = nullptr;
+        if (name == "--scale") {
+            seen = &scale_seen;
+        } else if (name == "--fullscreen") {
+            seen = &full_screen_seen;
+        } else if (name == "--help") {
+            seen = &help_seen;
+        } else if (name == "--version") {
+            seen = &version_seen;
+        } else if (argument.empty()) {
+            return mistake("empty argument");
+        } else if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
+            return mistake("unknown option " + shown(argument));
+        } else {
+            return mistake("unexpected argument " + shown(argument));
+        }
+        if (*seen) {
+            return mistake(std::string(name) + " given twice");
+        }
+        *seen = true;
+        if (name != "--scale") {
+            if (has_value) {
+                return mistake(std::string(name) + " takes no value");
+            }
+            if (name == "--fullscreen") {
+                line.full_screen = true;
+            } else if (line.answer == CommandLine::kPlay) {
+                line.answer = name == "--help" ? CommandLine::kHelp : CommandLine::kVersion;
+            }
+            continue;
+        }
+        std::string_view value;
+        if (has_value) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < argc) {
+            value = argv[++i];
+        }
+        if (value.empty()) {
+            return mistake("--scale needs a value, a whole number from 1 to 6");
+        }
+        if (!is_scale(value)) {
+            return mistake("bad value " + shown(value) + " for --scale, a whole number from 1 to 6");
+        }
+        line.scale = value[0] - '0';
+    }
+    return line;
+}
+
+const char* usage_text() { return kUsage; }
+
+const char* version_text() { return kVersion; }

@@ -1,0 +1,24 @@
+// The game's options, read in full before anything else happens.
+#pragma once
+
+#include <string>
+
+// What the command line asks for.
+struct CommandLine {
+    enum Answer { kPlay, kHelp, kVersion, kMistake };
+    Answer answer = kPlay;
+    int scale = 1;             // --scale N: the window is 640N x 480N
+    bool full_screen = false;  // --fullscreen: the whole desktop; wins over --scale
+    std::string mistake;       // kMistake: the line for standard error, without its line end
+};
+
+// Reads the arguments after the program's name (argc may be 0). Pure: it
+// prints nothing and starts nothing, so that a mistake leaves no trace but
+// its one line.
+CommandLine read_command_line(int argc, const char* const* argv);
+
+// The text that --help prints.
+const char* usage_text();
+
+// The text that --version prints.
+const char* version_text();
