@@ -4,18 +4,21 @@
 # debootstrap in the folder given (default /tmp/frostrun-trixie; made anew
 # each run), mounts what Xvfb and the tests need, copies the working tree in
 # (the files git lists, tracked and untracked but not ignored, as they are on
-# disk: uncommitted edits included) and runs the test command there as root,
-# which installs the build and test packages with apt as on any fresh machine.
+# disk: uncommitted edits included) and runs the test command there as root.
 # The mounts are undone whatever happens.
 #
-# The debootstrapped root is kept as a tarball in /var/cache/frostrun and
-# reused while it is younger than a week (delete it to start afresh). The
+# The root with the packages installed (by tools/install-deps.sh, whose
+# list is part of the cache's name) is kept as a tarball in
+# /var/cache/frostrun and reused while it is younger than a week, so that
+# later runs skip debootstrap and apt; delete it to start afresh. The test
+# command still runs unchanged, and finds nothing to install then. The
 # Debian mirror is the one this machine's apt sources use. Needs root.
 set -euo pipefail
 
 root=${1:-/tmp/frostrun-trixie}
 top=$(cd "$(dirname "$0")/.." && pwd)
-cache=/var/cache/frostrun/trixie-minbase.tar.zst
+key=$(sha256sum "$top/tools/install-deps.sh" | cut -c1-12)
+cache=/var/cache/frostrun/trixie-$key.tar.zst
 marker=.frostrun-debian13-root
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -58,10 +61,10 @@ if grep -q " $root/" /proc/mounts; then
 fi
 find "$root" -mindepth 1 -maxdepth 1 -exec rm -rf --one-file-system {} +
 
-# The base root: from the cache, else debootstrap (then cached).
+fresh=""
 if [ -f "$cache" ] && [ -n "$(find "$cache" -mtime -7)" ]; then
     echo "Debian 13 root from $cache"
-    tar --zstd -xf "$cache" -C "$root"
+    tar -I zstd -xf "$cache" -C "$root"
 else
     echo "Debian 13 root from $mirror"
     debootstrap --variant=minbase trixie "$root" "$mirror"
@@ -69,9 +72,7 @@ else
     printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
     chmod +x "$root/usr/sbin/policy-rc.d"
     echo force-unsafe-io >"$root/etc/dpkg/dpkg.cfg.d/unsafe-io"
-    rm -rf "$root"/var/lib/apt/lists/* "$root"/var/cache/apt/archives/*.deb
-    mkdir -p "$(dirname "$cache")"
-    tar --zstd -cf "$cache.new" -C "$root" . && mv "$cache.new" "$cache"
+    fresh=yes
 fi
 touch "$root/$marker"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
@@ -90,9 +91,22 @@ mount --bind /dev/pts "$root/dev/pts"
 mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
 mount -t tmpfs -o mode=1777 tmp "$root/tmp"
 
+in_root() {
+    chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        sh -c "cd /frostrun && $1"
+}
+
+# A new root gets the packages now, then is kept (without the checkout).
+if [ -n "$fresh" ]; then
+    in_root "./tools/install-deps.sh --tests && apt-get clean"
+    mkdir -p "$(dirname "$cache")"
+    rm -f /var/cache/frostrun/trixie-*.tar.zst
+    tar -I "zstd -T0" --exclude=./frostrun --exclude="./$marker" --exclude="./proc/*" \
+        --exclude="./sys/*" --exclude="./dev/*" --exclude="./tmp/*" -cf "$cache.new" -C "$root" . && mv "$cache.new" "$cache"
+fi
+
 status=0
-chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    sh -c 'cd /frostrun && ./tools/test.sh' || status=$?
+in_root ./tools/test.sh || status=$?
 echo "Debian 13: the test command exited with status $status"
 exit "$status"
