@@ -1,5 +1,5 @@
-// The keyboard mapping and the game's start-up failures. Whole sessions
-// are the replays' (tests/replay) and the real window's (tests/e2e).
+// The game's start-up failures. Whole sessions are the replays'
+// (tests/replay) and the real window's (tests/e2e).
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/keyboard.h"
 #include "loop/game_loop.h"
 #include "support/harness.h"
 
@@ -17,25 +16,6 @@ namespace {
 const std::string kCaption = "Frostrun - version 0.1 ";
 
 }  // namespace
-
-// Arrows, space and q map to their codes; any other key repeats the last
-// code, but never q's; only the key's symbol counts, not its modifiers.
-TEST(Keyboard, MapsTheTableRepeatsTheLastCodeAndNeverRemembersQuit)
-{
-    const struct {
-        SDLKey key;
-        int code;
-    } presses[] = {{SDLK_DOWN, kCodeNone}, {SDLK_q, kCodeQuit},     {SDLK_a, kCodeNone},
-                   {SDLK_SPACE, kCodeJump}, {SDLK_a, kCodeJump},     {SDLK_UP, kCodeStand},
-                   {SDLK_DOWN, kCodeStand}, {SDLK_RIGHT, kCodeRight}, {SDLK_q, kCodeQuit},
-                   {SDLK_LSHIFT, kCodeRight}, {SDLK_LEFT, kCodeLeft}, {SDLK_x, kCodeLeft}};
-    for (const auto& press : presses) {
-        SDL_Event event{};
-        event.type = SDL_KEYDOWN;
-        event.key.keysym = {0, press.key, KMOD_LSHIFT, 'Q'};
-        EXPECT_EQ(read_direction_key(&event), press.code) << "key " << press.key;
-    }
-}
 
 // SDL that cannot start: the caption, the reason, no window, answer 0; a
 // video mode that cannot be set ends the run with status 1. The game

@@ -5,10 +5,10 @@
         the session golden/NAME.keys presents the pictures of NAME.frames
         and writes NAME.stdout, byte for byte (--update rewrites them)
     runs.py images PLAY GAME GROUP
-        each image of GROUP (damaged, backdrops, sheets) in place of the
-        game's own: when SDL_image cannot load it, PLAY and GAME stop with
-        "Image error" and status 1; else the game plays the long session
-        with it, with and without its speed-ups, presenting the same pictures
+        images of GROUP (damaged, colours, shapes) in place of the game's
+        own: when SDL_image cannot load one, PLAY and GAME stop with "Image
+        error" and status 1; else the game plays the long session's start
+        with them, with and without its speed-ups: the same pictures
     runs.py soak PLAY FRAMES [FIRST_SEED]
         FRAMES frames of random play, a game per seed, invariants checked
 
@@ -128,7 +128,7 @@ def idat(data):
 
 
 def cases(group):
-    """(name, {file: bytes or None}) for each image of the group."""
+    """(name, {file: bytes or None}) for each case of the group."""
     backdrop_bytes, sheet_bytes = (open(os.path.join(ASSETS, f), "rb").read() for f in IMAGES)
     sheet = Image.open(io.BytesIO(sheet_bytes))
     B, S = IMAGES
@@ -147,39 +147,38 @@ def cases(group):
                 ("text named background.png", {B: b"This is not a picture.\n"}),
                 ("both bad: the backdrop is named", {B: b"text\n", S: b""})]
     # Noise: every colour differs, so any difference in how one is reduced
-    # to the screen's 16 bits shows.
+    # to the screen's 16 bits shows. Sheets: the game's drawing in every
+    # form, its pixel (0, 0) (every particle) drawn, transparent or blending.
     noise = random.Random(7)
     rgb = Image.frombytes("RGB", (640, 480), noise.randbytes(640 * 480 * 3))
     alpha = Image.frombytes("L", (640, 480), noise.randbytes(640 * 480))
-    if group == "backdrops":
-        rgba = rgb.copy()
-        rgba.putalpha(alpha)
-        palette = rgb.quantize(256)
-        return [(kind, {B: data}) for kind, data in [
-            ("game art", backdrop_bytes), ("RGB", png(rgb)), ("RGBA", png(rgba)),
-            ("grayscale", png(rgb.convert("L"))), ("16 bits per channel", rgb48(rgb)),
-            ("palette", png(palette)), ("palette, index 0 transparent", keyed(palette)),
-            ("1 x 1", png(rgb.crop((0, 0, 1, 1)))), ("larger than the screen",
-                                                     png(rgb.resize((1280, 960))))]]
-    # Sheets: the game's drawing in every form, its pixel (0, 0) (every
-    # particle) drawn, transparent or half transparent.
+    rgba = rgb.copy()
+    rgba.putalpha(alpha)
     art = sheet.convert("RGB")
+    art_rgba = art.copy()
+    art_rgba.putalpha(alpha.resize(art.size))
     origin_0 = sheet.copy()
     origin_0.putpixel((0, 0), 0)
-    rgba = art.copy()
-    rgba.putalpha(alpha.crop((0, 0) + art.size))
     big = Image.new("P", (1600, 1200), 0)
     big.putpalette(sheet.getpalette())
     big.paste(sheet, (0, 0))
-    gray16 = art.convert("L").convert("I").point(lambda v: v * 257).convert("I;16")
-    return [(kind, {S: data}) for kind, data in [
-        ("game art", sheet_bytes), ("palette, pixel (0, 0) transparent", png(origin_0)),
-        ("palette, index 0 in tRNS", keyed(sheet)), ("RGB", png(art)), ("RGBA", png(rgba)),
-        ("RGB, pixel (0, 0) black", png(origin_0.convert("RGB"))),
-        ("grayscale", png(art.convert("L"))), ("16-bit grayscale", png(gray16)),
-        ("16 bits per channel", rgb48(art)), ("1 x 1", png(sheet.crop((0, 0, 1, 1)))),
-        ("1 x 1 transparent", png(origin_0.crop((0, 0, 1, 1)))), ("larger than the screen",
-                                                                 png(big))]]
+    gray16 = [i.convert("L").convert("I").point(lambda v: v * 257).convert("I;16")
+              for i in (rgb, art)]
+    both = {
+        "colours": [
+            ("RGB", png(rgb), png(art)), ("RGBA", png(rgba), png(art_rgba)),
+            ("grayscale", png(rgb.convert("L")), png(art.convert("L"))),
+            ("16 bits per channel", rgb48(rgb), rgb48(art)),
+            ("16-bit grayscale", png(gray16[0]), png(gray16[1])),
+            ("palette; sheet's pixel (0, 0) transparent", png(rgb.quantize(256)), png(origin_0)),
+            ("palette, index 0 in tRNS", keyed(rgb.quantize(256)), keyed(sheet))],
+        "shapes": [
+            ("the game's own", backdrop_bytes, sheet_bytes),
+            ("1 x 1", png(rgb.crop((0, 0, 1, 1))), png(sheet.crop((0, 0, 1, 1)))),
+            ("1 x 1 sheet, transparent", backdrop_bytes, png(origin_0.crop((0, 0, 1, 1)))),
+            ("larger than the screen", png(rgb.resize((1280, 960))), png(big)),
+            ("RGB sheet, pixel (0, 0) black", backdrop_bytes, png(origin_0.convert("RGB")))]}
+    return [(name, {B: backdrop, S: sheet}) for name, backdrop, sheet in both[group]]
 
 
 def keyed(image):

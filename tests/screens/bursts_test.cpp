@@ -1,4 +1,4 @@
-// Bursts through burst_effect and the burst table's accessor.
+// Bursts through burst_effect, at the edges of the screen's clip area.
 #include <cstdlib>
 #include <vector>
 
@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr int kPuff = 0;
-constexpr int kFountain = 1;
-constexpr int kPuffLife = 30;
 constexpr int kFountainLife = 120;
 
 void start(const harness::Surfaces& s, int x, int y)
@@ -32,35 +29,6 @@ std::vector<unsigned long long> run_out(const harness::Surfaces& s)
 }
 
 }  // namespace
-
-// Row 450 and above starts a puff, below it a fountain, each in the lowest
-// free slot; a start with every slot taken is dropped, other modes do
-// nothing; every burst runs its life out and leaves the backdrop behind.
-TEST(Bursts, StartsFillTheTableAndEndWithoutTrace)
-{
-    const harness::Surfaces s = harness::open_surfaces();
-    const BurstRecord* slots = burst_slots();
-    start(s, 100, 450);
-    start(s, 200, 451);
-    EXPECT_EQ(slots[0].kind, kPuff);
-    EXPECT_EQ(slots[0].life, kPuffLife);
-    EXPECT_EQ(slots[1].kind, kFountain);
-    EXPECT_EQ(slots[1].life, kFountainLife);
-    for (int slot = 2; slot < kBurstSlots; ++slot) {
-        start(s, 50 * slot, 100);
-    }
-    start(s, 600, 460);
-    burst_effect(s.screen, s.sprites, s.backdrop, 300, 460, 0);
-    burst_effect(s.screen, s.sprites, s.backdrop, 300, 460, 3);
-    for (int slot = 2; slot < kBurstSlots; ++slot) {
-        EXPECT_EQ(slots[slot].kind, kPuff) << "slot " << slot << ": the twelfth was dropped";
-    }
-    run_out(s);
-    for (int slot = 0; slot < kBurstSlots; ++slot) {
-        EXPECT_EQ(slots[slot].life, 0) << slot;
-    }
-    EXPECT_TRUE(harness::shows_backdrop(s, {0, 0, 640, 480}));
-}
 
 // Particles written straight into the screen show exactly as blitted ones,
 // at every edge of a clip area and where a far-off position wraps in the

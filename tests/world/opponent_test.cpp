@@ -1,5 +1,5 @@
 // The opponent's throw against the figure, through opponent_pass, at what
-// the replays do not pin down: the exact reach, a jump, the left edge.
+// the replays do not pin down: the exact reach, a jump, the hundreds.
 #include <gtest/gtest.h>
 
 #include "screens/lives.h"
@@ -64,41 +64,4 @@ TEST(Opponent, AJumpFiveRowsUpClearsTheThrow)
     Field f(200, 1);
     f.figure.y = 404;
     EXPECT_EQ(f.first_hit(), -1);
-}
-
-// With the power-up held the throw turns back at the figure and beats its
-// thrower: 35 points, carried into the hundreds.
-TEST(Opponent, ATurnedBackThrowBeatsItForThirtyFivePoints)
-{
-    Field f(400, 1);
-    f.world.powerup_held = 1;
-    f.world.score_tens = 9;
-    f.world.score_units = 8;
-    constexpr int kBeatenTick = 195;  // thrown at 80, turned at x 330, back at the opponent
-    f.tick(kBeatenTick);
-    const int shown[3] = {1, 3, 3};  // 98 + 35
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(harness::shows_digit(f.s, shown[i], kScoreX[i])) << i;
-    }
-    EXPECT_EQ(lives_left(), 3);
-}
-
-// A throw turned back at the left edge erases its trail from the very
-// columns it covered, cut at the screen edge.
-TEST(Opponent, AnEraseCutAtTheLeftEdgeStaysInPlace)
-{
-    Field f(26, 5);  // throws from x -4 at the figure at 0, which turns it back at once
-    f.figure.x = 0;
-    f.world.powerup_held = 1;
-    for (Sint16 x = 0; x < 640; ++x) {  // every column differs: a copy from elsewhere shows
-        SDL_Rect column = {x, 440, 1, 40};
-        const Uint8 red = static_cast<Uint8>(8 * x);
-        SDL_FillRect(f.s.backdrop, &column, SDL_MapRGB(f.s.backdrop->format, red, 0, 99));
-    }
-    SDL_UpperBlit(f.s.backdrop, nullptr, f.s.screen, nullptr);
-    f.tick(80);
-    for (Uint16 x = 5; x <= 20; x += 5) {  // the object is drawn at x
-        f.tick();
-        EXPECT_TRUE(harness::shows_backdrop(f.s, {0, 460, x, 14})) << x;
-    }
 }
