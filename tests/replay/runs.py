@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Whole games through frostrun_play (tests/replay/play.cpp), three ways:
 
-    runs.py replay PLAY NAME [--page-flipping] [--update]
+    runs.py replay PLAY NAME [--page-flipping]
         the session golden/NAME.keys presents the pictures of NAME.frames
-        and writes NAME.stdout, byte for byte (--update rewrites them)
+        and writes NAME.stdout, byte for byte
     runs.py images PLAY GAME GROUP
         images of GROUP (damaged, colours, shapes) in place of the game's
         own: when SDL_image cannot load one, PLAY and GAME stop with "Image
@@ -68,16 +68,10 @@ def first_difference(got, want):
 def replay(binary, name, options):
     keys = os.path.join(GOLDEN, name + ".keys")
     golden_frames, golden_out = (os.path.join(GOLDEN, name + s) for s in (".frames", ".stdout"))
-    update = "--update" in options
-    options = [o for o in options if o != "--update"]
     with game_folder() as folder:
         result, frames = play(binary, folder, keys, *options)
         if result.returncode != 0:
             return [f"status {result.returncode}: {result.stderr.decode(errors='replace')}"]
-        if update:
-            open(golden_out, "wb").write(result.stdout)
-            open(golden_frames, "w").write("\n".join(frames) + "\n")
-            return []
         problems = []
         want = open(golden_frames).read().splitlines()
         if frames != want:
@@ -102,9 +96,9 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 
-def png(image):
+def png(image, **options):
     out = io.BytesIO()
-    image.save(out, "PNG")
+    image.save(out, "PNG", **options)
     return out.getvalue()
 
 
@@ -171,7 +165,8 @@ def cases(group):
             ("16 bits per channel", rgb48(rgb), rgb48(art)),
             ("16-bit grayscale", png(gray16[0]), png(gray16[1])),
             ("palette; sheet's pixel (0, 0) transparent", png(rgb.quantize(256)), png(origin_0)),
-            ("palette, index 0 in tRNS", keyed(rgb.quantize(256)), keyed(sheet))],
+            ("palette, index 0 in tRNS", png(rgb.quantize(256), transparency=0),
+             png(sheet, transparency=0))],
         "shapes": [
             ("the game's own", backdrop_bytes, sheet_bytes),
             ("1 x 1", png(rgb.crop((0, 0, 1, 1))), png(sheet.crop((0, 0, 1, 1)))),
@@ -179,12 +174,6 @@ def cases(group):
             ("larger than the screen", png(rgb.resize((1280, 960))), png(big)),
             ("RGB sheet, pixel (0, 0) black", backdrop_bytes, png(origin_0.convert("RGB")))]}
     return [(name, {B: backdrop, S: sheet}) for name, backdrop, sheet in both[group]]
-
-
-def keyed(image):
-    out = io.BytesIO()
-    image.save(out, "PNG", transparency=0)
-    return out.getvalue()
 
 
 def img_load(folder, name):
