@@ -1,4 +1,5 @@
-// Bursts through burst_effect, at the edges of the screen's clip area.
+// Bursts through burst_effect: where a fountain begins, and particles at
+// the edges of the screen's clip area.
 #include <cstdlib>
 #include <vector>
 
@@ -29,6 +30,18 @@ std::vector<unsigned long long> run_out(const harness::Surfaces& s)
 }
 
 }  // namespace
+
+// A burst started at row 450 or above is a puff of 30 steps, below it a
+// fountain of 120, each in the lowest free slot.
+TEST(Bursts, Row450StartsAPuffRow451AFountain)
+{
+    const harness::Surfaces s = harness::open_surfaces();
+    start(s, 100, 450);
+    start(s, 200, 451);
+    const BurstRecord* slots = burst_slots();
+    EXPECT_EQ(slots[0].life, 30) << "a puff at row 450";
+    EXPECT_EQ(slots[1].life, kFountainLife) << "a fountain at row 451";
+}
 
 // Particles written straight into the screen show exactly as blitted ones,
 // at every edge of a clip area and where a far-off position wraps in the
