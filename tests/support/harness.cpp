@@ -18,9 +18,10 @@ Surfaces open_surfaces()
 {
     use_dummy_drivers();
     SDL_Init(SDL_INIT_VIDEO);
-    const Surfaces s = {SDL_SetVideoMode(640, 480, 16, SDL_SWSURFACE),
-                        IMG_Load(FROSTRUN_ASSET_DIR "/sprites.png"),
-                        IMG_Load(FROSTRUN_ASSET_DIR "/background.png")};
+    // Kept reachable for the whole run, like the game's own surfaces.
+    static Surfaces s;
+    s = {SDL_SetVideoMode(640, 480, 16, SDL_SWSURFACE), IMG_Load(FROSTRUN_ASSET_DIR "/sprites.png"),
+         IMG_Load(FROSTRUN_ASSET_DIR "/background.png")};
     if (s.screen == nullptr || s.backdrop == nullptr || s.sprites == nullptr) {
         std::fprintf(stderr, "test surfaces: %s\n", SDL_GetError());
         std::abort();
