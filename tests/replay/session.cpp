@@ -1,7 +1,6 @@
 #include "replay/session.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <map>
 
 #include "loop/game_loop.h"
@@ -12,20 +11,30 @@
 
 // The drivers are linked with --wrap=SDL_UpperBlit, so the game's blits
 // pass through here: the figure is the one thing copied from a 40 x 65
-// cell of the sheet, and its destination is the figure's own rectangle.
+// cell of the sheet, and its destination is the figure's own rectangle; a
+// particle is the sheet's pixel (0, 0).
 extern "C" int __real_SDL_UpperBlit(SDL_Surface*, SDL_Rect*, SDL_Surface*, SDL_Rect*);
 
 namespace {
 const SDL_Rect* figure_rect = nullptr;
+long particles_blitted = 0;
 int level_before_step = 0;
 int intros = 0;
 int pulses = 0;
 }  // namespace
 
-extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* from, SDL_Surface* dst, SDL_Rect* to)
+extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* from, SDL_Surface* dst,
+                                    SDL_Rect* to)
 {
-    if (from != nullptr && from->w == 40 && from->h == 65) {
+    constexpr SDL_Rect kParticle = {0, 0, 1, 1};
+    constexpr Uint16 kFigureWidth = 40;
+    constexpr Uint16 kFigureHeight = 65;
+    if (from != nullptr && from->w == kFigureWidth && from->h == kFigureHeight) {
         figure_rect = to;
+    }
+    if (from != nullptr && from->x == kParticle.x && from->y == kParticle.y &&
+        from->w == kParticle.w && from->h == kParticle.h) {
+        particles_blitted += 1;
     }
     return __real_SDL_UpperBlit(src, from, dst, to);
 }
@@ -68,6 +77,8 @@ bool push(const std::string& event, bool queue)
 
 const SDL_Rect* figure() { return figure_rect; }
 
+long particle_blits() { return particles_blitted; }
+
 // The intro raises the level before it waits, and a crash never does: a
 // 100 ms wait in a step that raised the level is an intro's pulse.
 void on_intro(std::function<void(int intro, int pulse)> answer)
@@ -91,48 +102,6 @@ int step()
 {
     level_before_step = world_state().level;
     return game_step();
-}
-
-bool unscale(SDL_Surface* window, int factor, SDL_Surface* picture)
-{
-    const auto row = [](SDL_Surface* surface, int y) {
-        return reinterpret_cast<Uint16*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
-    };
-    const size_t row_bytes = sizeof(Uint16) * static_cast<size_t>(picture->w * factor);
-    for (int y = 0; y < picture->h; ++y) {
-        const Uint16* first = row(window, y * factor);
-        for (int copy = 1; copy < factor; ++copy) {
-            if (std::memcmp(row(window, y * factor + copy), first, row_bytes) != 0) {
-                return false;
-            }
-        }
-        for (int x = 0; x < picture->w; ++x) {
-            for (int copy = 1; copy < factor; ++copy) {
-                if (first[x * factor + copy] != first[x * factor]) {
-                    return false;
-                }
-            }
-            row(picture, y)[x] = first[x * factor];
-        }
-    }
-    return true;
-}
-
-unsigned long long picture_hash(SDL_Surface* surface)
-{
-    unsigned long long hash = 14695981039346656037ull;
-    SDL_LockSurface(surface);
-    for (int y = 0; y < surface->h; ++y) {
-        const Uint8* row = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch;
-        const int words = surface->w * surface->format->BytesPerPixel / 4;
-        for (int i = 0; i < words; ++i) {
-            Uint32 word;
-            std::memcpy(&word, row + 4 * i, 4);
-            hash = (hash ^ word) * 1099511628211ull;
-        }
-    }
-    SDL_UnlockSurface(surface);
-    return hash;
 }
 
 }  // namespace session

@@ -20,19 +20,14 @@ bool push(const std::string& event, bool queue = true);
 // The figure's rectangle as the game drew it last (null before it drew).
 const SDL_Rect* figure();
 
+// How many particles the game has blitted one by one.
+long particle_blits();
+
 // Called at every pulse of a level intro with the number of the intro in
 // this run (1, 2, ...) and of the pulse in it (1, 2, ...), to push keys.
 void on_intro(std::function<void(int intro, int pulse)> answer);
 
 // Runs one step of the game; answers what game_step answers.
 int step();
-
-// Takes a sharply scaled 16-bit window back to one pixel per block: true
-// when every `factor` x `factor` block of `window` holds one value, which
-// `picture` (640 x 480, the same format) then holds.
-bool unscale(SDL_Surface* window, int factor, SDL_Surface* picture);
-
-// A 64-bit FNV-1a over the pixels of a surface, 32 bits at a time.
-unsigned long long picture_hash(SDL_Surface* surface);
 
 }  // namespace session

@@ -1,61 +1,35 @@
-#include <cstdlib>
-
+// An item against the figure at the edges of its box, through item_pass.
 #include <gtest/gtest.h>
 
+#include "screens/lives.h"
 #include "support/harness.h"
 #include "world/items.h"
+#include "world/world_state.h"
 
-namespace {
-
-struct Items {  // one item in play; answers where a crash left the figure
-    harness::Surfaces s = harness::open_surfaces();
-    WorldState w;
-    ObjectRecord& item = *(w.items = reset_pool(kPoolItems));
-    Sint16 pass(SDL_Rect player, int x, int y, int speed) {
-        w.item_count = 1, w.crash_reply = 'Y', item.x = x, item.y = y, item.speed = speed;
-        item_pass(s.screen, s.sprites, s.backdrop, w, &player);
-        return player.x;
+// An item hits when, after its fall, its x lies in the figure's x .. x + 30
+// and its y at or below the figure's; it then goes back to the top.
+TEST(Items, HitTheFigureWithinItsBox)
+{
+    const harness::Surfaces s = harness::open_surfaces();
+    WorldState world;
+    world.items = reset_pool(kPoolItems);
+    world.item_count = 1;
+    ObjectRecord& item = world.items[0];
+    constexpr int kSpeed = 4;
+    const struct {
+        int x;
+        int y;
+        bool hit;
+    } cases[] = {{300, 406, true},   {330, 406, true},   {299, 406, false},
+                 {331, 406, false},  {300, 405, false},  {315, 470, true}};
+    for (const auto& c : cases) {
+        SDL_Rect figure = {300, 410, 40, 60};
+        item.x = c.x;
+        item.y = c.y;
+        item.speed = kSpeed;
+        const int lives = lives_left();
+        item_pass(s.screen, s.sprites, s.backdrop, world, &figure);
+        EXPECT_EQ(lives - lives_left(), c.hit ? 1 : 0) << c.x << ", " << c.y;
+        EXPECT_EQ(item.y, c.hit ? 0 : c.y + kSpeed) << c.x << ", " << c.y;
     }
-};
-
-}  // namespace
-
-TEST(Items, ContactAtTheNewYAndReplacementAtTheOldY) {
-    Items f;
-    struct Case { int x, y, speed, y_after; bool crash; };
-    for (Case c : {Case{300, 406, 4, 0, true}, Case{330, 406, 4, 0, true}, Case{315, 470, 4, 0, true},
-                   Case{299, 406, 4, 410, false}, Case{331, 406, 4, 410, false}, Case{300, 405, 4, 409, false},
-                   Case{100, 480, 1, 481, false}}) {
-        const bool moved = f.pass({300, 410, 40, 60}, c.x, c.y, c.speed) == 320;
-        EXPECT_TRUE(f.item.x == c.x && f.item.y == c.y_after && (f.w.crash_reply != 'Y') == c.crash && moved == c.crash)
-            << c.x << "," << c.y;
-    }
-    for (bool low : {false, true}) {  // past the bottom: back at the top, x 30..599 or 601
-        unsigned seed = 0;
-        int draw = 0;
-        do std::srand(++seed), draw = std::rand() % 600;
-        while ((draw < 30) != low);
-        std::srand(seed);
-        f.pass({300, 410, 40, 60}, 100, 481, 1);
-        EXPECT_TRUE(f.item.x == (low ? 601 : draw) && f.item.y == 0) << f.item.x;
-    }
-}
-
-TEST(Items, EraseNearTheTopCopiesTheBackdropInPlace) {
-    Items f;
-    for (Sint16 y = 0; y < 32; ++y) {  // every row differs: a shifted copy shows
-        SDL_Rect row{0, y, 640, 1};
-        SDL_FillRect(f.s.backdrop, &row, SDL_MapRGB(f.s.backdrop->format, Uint8(8 * y), 0, 0));
-    }
-    SDL_UpperBlit(f.s.backdrop, nullptr, f.s.screen, nullptr);
-    SDL_Rect around{90, 0, 40, 20};
-    SDL_FillRect(f.s.screen, &around, 0x07e0);
-    // Touched at once, so the erase is made again; the crash's first flip shows it.
-    bool in_place = false;
-    fake::platform().on_flip = [&](SDL_Surface* screen) {
-        in_place |= fake::platform().flips == 1 && harness::shows_backdrop(f.s, {100, 0, 20, 12}) &&
-                    harness::pixel(screen, 99, 5) == 0x07e0 && harness::pixel(screen, 120, 5) == 0x07e0;
-    };
-    EXPECT_EQ(f.pass({100, 0, 1, 1}, 100, 2, 4), 320);  // its last picture stood at y -2
-    EXPECT_TRUE(in_place);
 }

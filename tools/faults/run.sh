@@ -15,7 +15,7 @@
 # (never counted as caught); then "caught N of M".
 #
 # --verify also shows that every fault changes what the game does, without
-# the unit tests: the replay goldens (tests/replay/replay_test.py), then the
+# the unit tests: the replay goldens (tests/replay/runs.py replay), then the
 # probes below compared with the unchanged game's: the game started without
 # its images (standard error and status), short soak games (their summary
 # line) and the key scripts in tools/faults/sessions/ played by the replay
@@ -39,8 +39,7 @@ fault() { /usr/bin/python3 "$here/fault.py" "$faults" "$@"; }
 run_suite() {
     ctest --test-dir "$build" -E RealWindow --stop-on-failure -j2 --timeout 120 >"$work/ctest.log" 2>&1
 }
-replay=$build/tests/frostrun_replay
-soak=$build/tests/frostrun_soak
+play=$build/tests/frostrun_play
 
 work=$(mktemp -d)
 current=""  # the source file that holds a fault right now
@@ -65,13 +64,13 @@ probe() {
         echo "status $?") >"$1/no-images" 2>&1
     cp "$tree/assets/background.png" "$tree/assets/sprites.png" "$work/play"
     for seed in 1 2 3 4 5 6; do
-        (cd "$work/play" && SDL_VIDEODRIVER=dummy timeout 60 "$soak" "$seed" 5000 2>&1
+        (cd "$work/play" && SDL_VIDEODRIVER=dummy timeout 60 "$play" --random "$seed" 5000 2>&1
             echo "status $?") >"$1/soak-$seed"
     done
     for keys in "$here"/sessions/*.keys; do
         [ -e "$keys" ] || continue
         name=$(basename "$keys" .keys)
-        (cd "$work/play" && rm -f trace && SDL_VIDEODRIVER=dummy timeout 60 "$replay" "$keys" --trace trace 2>&1
+        (cd "$work/play" && rm -f trace && SDL_VIDEODRIVER=dummy timeout 60 "$play" "$keys" --trace trace 2>&1
             echo "status $?"
             cat trace) >"$1/session-$name"
     done
@@ -81,12 +80,12 @@ probe() {
 changes() {
     seen=""
     mkdir -p "$work/scratch"
-    if ! (cd "$work/scratch" &&
-        /usr/bin/python3 "$tree/tests/replay/replay_test.py" "$replay" >"$work/replay.log" 2>&1); then
-        seen=$(grep -o -E '^[a-z]+: (picture [0-9]+|standard output) differs|^replay failed[^:]*' \
-            "$work/replay.log" | paste -sd, -)
-        seen="replay goldens (${seen:-see replay_test.py})"
-    fi
+    for name in walk long; do
+        if ! (cd "$work/scratch" && /usr/bin/python3 "$tree/tests/replay/runs.py" replay "$play" \
+            "$name" >"$work/replay.log" 2>&1); then
+            seen="${seen:+$seen; }replay golden $name"
+        fi
+    done
     rm -rf "$work/now"
     probe "$work/now"
     for file in $(diff -rq "$work/reference" "$work/now" | awk '{print $2}'); do
