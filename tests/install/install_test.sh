@@ -66,7 +66,8 @@ fails_without_backdrop() {
     mv "$scratch/background.png" "$data/"
     rm "$scratch/link"
     [ "$status" -eq 1 ] || { echo "status $status"; return 1; }
-    grep -q 'Image error: background.png: ' "$scratch/stderr" || { cat "$scratch/stderr"; return 1; }
+    grep -q 'Image error: background.png: ' "$scratch/stderr" ||
+        { cat "$scratch/stderr"; return 1; }
 }
 
 # The man page PAGE renders without warnings and holds each further text.
@@ -154,7 +155,8 @@ END
             [ "$found" = "$version" ] || { echo "'$found' is not version $version"; return 1; }
         done
     }
-    check "changelog, package, metainfo, caption and --version give the CMake version" versions_agree
+    check "changelog, package, metainfo, caption and --version give the CMake version" \
+        versions_agree
     # Another path, another umask, the same SOURCE_DATE_EPOCH.
     reproducible() {
         build_package "$scratch/other/path" 077 -b || return 1
@@ -174,7 +176,8 @@ else
     installed() {
         for path in bin/frostrun libexec/frostrun/frostrun share/frostrun/background.png \
             share/frostrun/sprites.png share/applications/frostrun.desktop \
-            share/icons/hicolor/48x48/apps/frostrun.png share/icons/hicolor/64x64/apps/frostrun.png \
+            share/icons/hicolor/48x48/apps/frostrun.png \
+            share/icons/hicolor/64x64/apps/frostrun.png \
             share/man/man6/frostrun.6 share/metainfo/io.github.frostrun.Frostrun.metainfo.xml; do
             [ -f "$prefix/$path" ] || { echo "missing: $path"; return 1; }
         done
@@ -189,13 +192,16 @@ else
     # error alone, with the game's own statuses (a game that ignored them
     # would run on: the timeout stops it).
     answers() {
-        [ "$(timeout 10 "$launcher" --version)" = "Frostrun 0.1" ] || { echo "--version"; return 1; }
+        [ "$(timeout 10 "$launcher" --version)" = "Frostrun 0.1" ] ||
+            { echo "--version"; return 1; }
         timeout 10 "$launcher" --help | grep -q -- --fullscreen || { echo "--help"; return 1; }
         timeout 10 "$launcher" --bogus >"$scratch/stdout" 2>"$scratch/stderr"
         local status=$?
-        [ "$status" -eq 2 ] && [ ! -s "$scratch/stdout" ] && [ "$(wc -l <"$scratch/stderr")" -eq 1 ] &&
+        [ "$status" -eq 2 ] || { echo "--bogus: status $status"; return 1; }
+        [ ! -s "$scratch/stdout" ] || { echo "--bogus: $(cat "$scratch/stdout")"; return 1; }
+        [ "$(wc -l <"$scratch/stderr")" -eq 1 ] &&
             grep -q '^frostrun: .*(see frostrun --help)$' "$scratch/stderr" ||
-            { echo "--bogus: status $status, $(cat "$scratch/stderr")"; return 1; }
+            { echo "--bogus: $(cat "$scratch/stderr")"; return 1; }
     }
     check "launcher passes --help, --version and a bad option's answer to the terminal" answers
     # The log's folder follows the XDG base-directory rules: a relative
@@ -213,7 +219,8 @@ else
         [ "$(ls -A /)" = "$before" ] || { echo "a folder was made in /"; return 1; }
     }
     check "launcher keeps its log under the home, or nowhere" log_folders
-    check "desktop entry validates" desktop-file-validate "$prefix/share/applications/frostrun.desktop"
+    check "desktop entry validates" \
+        desktop-file-validate "$prefix/share/applications/frostrun.desktop"
     check "man page renders and names the folders of the build" man_renders \
         "$prefix/share/man/man6/frostrun.6" \
         "$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")/share/frostrun"

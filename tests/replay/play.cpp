@@ -25,6 +25,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -96,7 +97,8 @@ bool unscale(SDL_Surface* window, SDL_Surface* picture)
         const Uint8* block_top = window_at(window, left, top + py * factor);
         const Uint8* row = window_at(window, left, y);
         const size_t right_bytes = row_bytes - left_bytes - picture_bytes;
-        if (!black(window_at(window, 0, y), left_bytes) || !black(row + picture_bytes, right_bytes) ||
+        if (!black(window_at(window, 0, y), left_bytes) ||
+            !black(row + picture_bytes, right_bytes) ||
             std::memcmp(row, block_top, picture_bytes) != 0) {
             return false;
         }
@@ -161,12 +163,12 @@ void fail_if(bool broken, const char* what)
 // The invariants every frame leaves behind, read through the accessors.
 void check_frame(int lives_before, int level_before)
 {
-    constexpr int kRightmostX = 618;  // the figure's x where it stops at the right edge
-    constexpr int kHighestY = 390;    // the top of a jump
-    constexpr int kGroundY = 410;
-    constexpr int kMaxIcons = 9;      // the tenth catch ends the level instead
-    constexpr int kPuffLife = 30;
-    constexpr int kFountainLife = 120;
+    constexpr int kRightmostX = 618;    // the figure's x where it stops at the right edge
+    constexpr int kHighestY = 390;      // the top of a jump
+    constexpr int kGroundY = 410;       // standing
+    constexpr int kMaxIcons = 9;        // the tenth catch ends the level instead
+    constexpr int kPuffLife = 30;       // ticks a puff lasts
+    constexpr int kFountainLife = 120;  // and a fountain
     const SDL_Rect& figure = *session::figure();
     fail_if(figure.x < 0 || figure.x > kRightmostX, "figure beyond the screen's edges");
     fail_if(figure.y < kHighestY || figure.y > kGroundY, "figure off its ground");
@@ -195,12 +197,13 @@ int soak(unsigned seed, long max_frames)
     const long end = std::min(max_frames, quit_frame);
     // Frame costs around the 20 ms pacing threshold.
     const Uint32 costs[] = {0, 3, 9, 10, 19, 20, 21, 35};
-    const Uint32 cost = costs[random() % 8];
+    const Uint32 cost = costs[random() % std::size(costs)];
     // Some players jump a lot, which keeps them alive into later levels.
     const unsigned key_rate = 4 + static_cast<unsigned>(random() % 40);
     const unsigned jump_rate = chance(2) ? 25 : 0;
     fake::Platform& fake = fake::platform();
     fake.page_flipping = chance(4);
+    // A quarter of the games start within 100 s of the 32-bit clock's wrap.
     const Uint32 near_wrap = 0xFFFFFFFFu - static_cast<Uint32>(random() % 100000);
     fake.clock_ms = chance(4) ? near_wrap : static_cast<Uint32>(random());
     auto any_key = [&] { return pick({"Right", "Left", "Up", "Space", "Down", "Shift", "a"}); };
@@ -228,8 +231,9 @@ int soak(unsigned seed, long max_frames)
         }
         const bool quit = frame == end;
         // Now and then more events than any queue holds in one frame.
+        constexpr int kFloodEvents = 300;
         const bool flood = !quit && chance(5000);
-        for (int i = 0; flood && i < 300; ++i) {
+        for (int i = 0; flood && i < kFloodEvents; ++i) {
             session::push(any_event());
         }
         if (quit) {
@@ -327,7 +331,8 @@ int main(int argc, char** argv)
             set_window_options(std::atoi(argv[++i]), false);
         } else if (option == "--desktop" && i + 1 < argc) {
             platform::DesktopMode& desktop = fake::platform().desktop;
-            std::sscanf(argv[++i], "%dx%dx%d", &desktop.width, &desktop.height, &desktop.bits_per_pixel);
+            std::sscanf(argv[++i], "%dx%dx%d", &desktop.width, &desktop.height,
+                        &desktop.bits_per_pixel);
             set_window_options(1, true);
         }
     }

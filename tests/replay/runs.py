@@ -87,7 +87,8 @@ def replay(binary, name, options):
             line = (frames + ["its end"])[flip - 1]
             problems.append(f"picture {flip} differs: '{line}', expected '{want[flip - 1]}'"
                             f" (step and hash); it is in {png}")
-        got, want = result.stdout.split(b"\n"), open(golden_out, "rb").read().split(b"\n")
+        got = result.stdout.split(b"\n")
+        want = open(golden_out, "rb").read().split(b"\n")
         if got != want:
             line = first_difference(got, want)
             problems.append(f"standard output line {line + 1}: {(got + [b'its end'])[line]!r},"
@@ -96,6 +97,7 @@ def replay(binary, name, options):
 
 
 def chunk(kind, data):
+    """A PNG chunk: length, kind, data, CRC."""
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 
@@ -123,7 +125,7 @@ def rgb48(image):
     """A 48-bit RGB PNG (PIL writes none): each 8-bit sample widened."""
     rows = image.convert("RGB").tobytes()
     wide = bytes(b for v in rows for b in (v, v ^ 0x5A))
-    stride = image.width * 6
+    stride = image.width * 6  # three 16-bit samples a pixel
     data = b"".join(b"\0" + wide[y * stride:(y + 1) * stride] for y in range(image.height))
     header = struct.pack(">IIBBBBB", image.width, image.height, 16, 2, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(data))
@@ -132,7 +134,7 @@ def rgb48(image):
 
 def idat(data):
     """Offset and length of the first IDAT chunk."""
-    at = 8
+    at = 8  # past the PNG signature; a chunk is 12 bytes more than its data
     while data[at + 4:at + 8] != b"IDAT":
         at += 12 + struct.unpack(">I", data[at:at + 4])[0]
     return at, struct.unpack(">I", data[at:at + 4])[0]
@@ -145,8 +147,9 @@ def cases(group):
     B, S = IMAGES
     if group == "damaged":
         flipped = bytearray(sheet_bytes)
-        flipped[idat(sheet_bytes)[0] + 20] ^= 0xFF
+        flipped[idat(sheet_bytes)[0] + 20] ^= 0xFF  # 12 bytes into the compressed data
         at, length = idat(backdrop_bytes)
+        # The data's 2-byte zlib header kept, the rest garbage.
         garbage = backdrop_bytes[at + 8:at + 10] + bytes(i * 37 & 0xFF for i in range(length - 2))
         damaged = backdrop_bytes[:at] + chunk(b"IDAT", garbage) + backdrop_bytes[at + 12 + length:]
         return [("missing backdrop", {B: None}), ("missing sprite sheet", {S: None}),
@@ -201,7 +204,8 @@ def img_load(folder, name):
     sdl_image.IMG_Load.restype = ctypes.c_void_p
     sdl.SDL_GetError.restype = ctypes.c_char_p
     sdl.SDL_FreeSurface.argtypes = [ctypes.c_void_p]
-    here, saved = os.getcwd(), os.dup(2)
+    here = os.getcwd()
+    saved = os.dup(2)
     with tempfile.TemporaryFile() as said:
         os.chdir(folder)
         os.dup2(said.fileno(), 2)
@@ -224,7 +228,8 @@ def images(binary, game, group):
     for name, files in cases(group):
         problems = []
         with game_folder(files) as folder:
-            said, verdict = b"", None
+            said = b""
+            verdict = None
             for image in IMAGES:
                 error, printed = img_load(folder, image)
                 said += printed
@@ -249,7 +254,7 @@ def images(binary, game, group):
                 if runs["game"].frames != plain[:-1]:
                     problems.append(f"picture {first_difference(runs['game'].frames, plain) + 1}"
                                     " differs from the one without the speed-ups")
-                if int(plain[-1].split()[1]) < 1000:
+                if int(plain[-1].split()[1]) < 1000:  # its start shows many more
                     problems.append(f"the plain run blitted only {plain[-1]} particles")
             for how, result in runs.items():
                 got = {"status": result.returncode, "standard output": result.stdout,
@@ -265,17 +270,22 @@ def images(binary, game, group):
 
 
 def soak(binary, frames, seed):
-    total, games, quits, levels = 0, 0, 0, 0
+    total = games = quits = levels = 0
     with game_folder() as folder:
         while total < frames:
-            result = run([binary, "--random", str(seed), str(frames - total)], folder, 3600)
+            command = [binary, "--random", str(seed), str(frames - total)]
+            result = run(command, folder, 3600)
             report = result.stderr.decode(errors="replace")
             if result.returncode != 0 or "Sanitizer" in report or "runtime error" in report:
                 print(report)
-                return f"soak: FAILED in game {games + 1}: {binary} --random {seed} {frames - total}"
+                return f"soak: FAILED in game {games + 1}: {' '.join(command)}"
+            # "soak: seed S frames F level L lives N ended by q|last life"
             words = report[report.index("soak: seed"):].split()
-            total, games, seed = total + int(words[4]), games + 1, seed + 1
-            levels, quits = max(levels, int(words[6])), quits + words[-1].endswith("q")
+            total += int(words[4])
+            games += 1
+            seed += 1
+            levels = max(levels, int(words[6]))
+            quits += words[-1].endswith("q")
     print(f"soak: {total} frames in {games} games ({quits} ended by q, the rest by the last"
           f" life; highest level {levels}): no invariant broken, no sanitizer report")
 
@@ -283,7 +293,8 @@ def soak(binary, frames, seed):
 def main(argv):
     if len(argv) < 3:
         sys.exit(__doc__)
-    what, binary = argv[0], os.path.abspath(argv[1])
+    what = argv[0]
+    binary = os.path.abspath(argv[1])
     if what == "replay":
         problems = replay(binary, argv[2], argv[3:])
         for problem in problems:
