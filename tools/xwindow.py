@@ -30,6 +30,18 @@ def sixteen_bit(image):
     return image.convert("RGB").point(TOP_BITS)
 
 
+def unscaled(picture, factor):
+    """PICTURE shrunk by FACTOR, one pixel of each FACTOR x FACTOR block; an
+    AssertionError unless each block is one 16-bit colour (sharp scaling)."""
+    if factor == 1:
+        return picture
+    small = picture.resize((picture.width // factor, picture.height // factor), Image.NEAREST)
+    blocks = small.resize(picture.size, Image.NEAREST)
+    if ImageChops.difference(sixteen_bit(blocks), sixteen_bit(picture)).getbbox():
+        raise AssertionError(f"the picture is not each pixel repeated {factor} x {factor}")
+    return small
+
+
 def wait_for(condition, seconds):
     end = time.time() + seconds
     while time.time() < end:
@@ -85,8 +97,9 @@ class XServer:
         self.xdotool("windowfocus", "--sync", window[0])
         self.xdotool("key", name)
 
-    def shot(self, window, size=(640, 480)):
-        """The window's area of the screen, as RGB."""
+    def shot(self, window, size=(640, 480), factor=1):
+        """The window's area of the screen, as RGB; with FACTOR, an area SIZE
+        times FACTOR shrunk back (unscaled)."""
         if features.check("xcb"):
             screen = ImageGrab.grab(xdisplay=self.env["DISPLAY"])
         else:
@@ -94,7 +107,8 @@ class XServer:
                                  capture_output=True, timeout=20).stdout
             screen = Image.open(io.BytesIO(png))
         _, x, y = window
-        return screen.convert("RGB").crop((x, y, x + size[0], y + size[1]))
+        area = screen.crop((x, y, x + size[0] * factor, y + size[1] * factor))
+        return unscaled(area.convert("RGB"), factor)
 
     def close(self):
         if self.xvfb.poll() is None:
@@ -129,7 +143,7 @@ class Pictures:
 
     def changed(self, shot, box):
         """Where in BOX the screenshot differs from the backdrop."""
-        diff = ImageChops.difference(sixteen_bit(shot).crop(box), self.backdrop.crop(box))
+        diff = ImageChops.difference(sixteen_bit(shot.crop(box)), self.backdrop.crop(box))
         return diff.convert("L").point(lambda v: 255 if v else 0)
 
     def match(self, shot, source, x, y):
@@ -138,7 +152,7 @@ class Pictures:
         left, top = max(x, 0), max(y, 0)
         box = (left, top, min(x + w, 640), min(y + h, 480))
         want = self.over_backdrop(source, x, y).crop((left - x, top - y, box[2] - x, box[3] - y))
-        diff = ImageChops.difference(sixteen_bit(shot).crop(box), want).convert("L")
+        diff = ImageChops.difference(sixteen_bit(shot.crop(box)), want).convert("L")
         same = diff.histogram()[0]
         return same / max(1, (box[2] - box[0]) * (box[3] - box[1]))
 

@@ -7,7 +7,8 @@ Runs the game in Xvfb (tools/xwindow.py) from a folder holding its two
 images, presses right, left, a key outside the direction table, up, space,
 shift and q, and checks in screenshots what a player sees: the caption,
 the backdrop, the figure where the keys moved it, the score digits and the
-three life icons; then standard output, standard error and status 0.
+three life icons; then standard output, standard error and status 0. Then
+the same start, Right and q with --scale 2 and --fullscreen, sharp at 2x.
 """
 import os
 import re
@@ -21,7 +22,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import xwindow  # noqa: E402
 
 CAPTION = "Frostrun - version 0.1 "
-SCREEN = (808, 606)  # an odd size: proves it is our server that answers
+SCREEN = (1920, 1080)  # not Xvfb's default: proves it is our server that answers
 GLYPH_ROWS = [0, 12, 22, 33, 44]  # score glyphs: two digits to a row of the sheet
 LIFE_ICON = (300, 5, 33, 22)
 
@@ -32,12 +33,16 @@ class Player:
     the figure's legs; objects pass over the digits and behind the icons),
     so each look tries a few."""
 
-    def __init__(self, server, window, pictures):
-        self.server, self.window, self.pictures = server, window, pictures
+    def __init__(self, server, window, pictures, factor):
+        self.server, self.window, self.pictures, self.factor = server, window, pictures, factor
+
+    def look(self):
+        """The game's 640 x 480 picture, each pixel checked repeated FACTOR x FACTOR."""
+        return self.server.shot(self.window, factor=self.factor)
 
     def figure(self, what):
         for _ in range(5):
-            shot = self.server.shot(self.window)
+            shot = self.look()
             found = self.pictures.figure(shot)
             if found:
                 return found
@@ -52,19 +57,19 @@ class Player:
                 for x in (540, 550, 560)]
             return "".join(str(c[0]) for c in cells) if all(len(c) == 1 for c in cells) else None
         found = []
-        xwindow.wait_for(lambda: found.append(digits(self.server.shot(self.window))) or found[-1], 3)
+        xwindow.wait_for(lambda: found.append(digits(self.look())) or found[-1], 3)
         assert found[-1], "no score digits shown"
         return int(found[-1])
 
     def three_lives(self):
         def lives():
-            shot = self.server.shot(self.window)
+            shot = self.look()
             return sum(self.pictures.match(shot, LIFE_ICON, 600, y) >= 0.9 for y in (30, 57, 84, 111))
         return xwindow.wait_for(lambda: lives() == 3, 3)
 
     def jumps(self):
         def height():
-            found = self.pictures.figure(self.server.shot(self.window))
+            found = self.pictures.figure(self.look())
             return found[1] if found else None
         seen = xwindow.wait_for(lambda: (height() or xwindow.GROUND_Y) < xwindow.GROUND_Y, 2)
         return seen and xwindow.wait_for(lambda: height() == xwindow.GROUND_Y, 3)
@@ -74,15 +79,47 @@ class Player:
         time.sleep(settle)
 
 
-def play(server, game, pictures):
-    window = server.window("Frostrun")
-    assert window, "no window of 640 x 480"
+def start(server, pictures, options):
+    """A Player for the window OPTIONS ask for (full screen: the picture centred on black),
+    once the caption, border, backdrop and the figure at its start are right."""
+    factor = 2 if options else 1  # the largest whole factor that fits 1920 x 1080
+    size = SCREEN if "--fullscreen" in options else (640 * factor, 480 * factor)
+    window = server.window("Frostrun", size)
+    assert window, f"no window of {size[0]} x {size[1]}"
     assert server.xdotool("getwindowname", window[0]) == CAPTION + "\n", "caption"
-    p = Player(server, window, pictures)
-    assert xwindow.wait_for(lambda: pictures.figure(server.shot(window)), 10), "no figure shown"
-    backdrop = pictures.changed(server.shot(window), (0, 0, 640, 480)).histogram()[0]
+    at = ((size[0] - 640 * factor) // 2, (size[1] - 480 * factor) // 2)
+    p = Player(server, (window[0], window[1] + at[0], window[2] + at[1]), pictures, factor)
+    assert xwindow.wait_for(lambda: pictures.figure(p.look()), 10), "no figure shown"
+    border = server.shot(window, size)
+    border.paste(0, (*at, at[0] + 640 * factor, at[1] + 480 * factor))
+    assert not xwindow.sixteen_bit(border).getbbox(), "the border is not black"
+    backdrop = pictures.changed(p.look(), (0, 0, 640, 480)).histogram()[0]
     assert backdrop > 0.85 * 640 * 480, f"the backdrop shows on {backdrop / 3072:.0f}% of it"
     assert p.figure("at the start") == (300, 410, 0), "not standing at 300, 410 facing right"
+    return p
+
+
+def end_with_q(p, game):
+    """q ends the game with status 0."""
+    p.key("q", 0)
+    try:
+        status = game.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise AssertionError("q did not end the game")
+    assert status == 0, f"exit status {status}"
+
+
+def play_scaled(server, game, pictures, options):
+    """The scaled picture follows the keys: Right walks; q ends it."""
+    p = start(server, pictures, options)
+    p.key("Right", 0.5)
+    assert p.figure("walking right")[0] > 300, "Right did not walk"
+    end_with_q(p, game)
+
+
+def play(server, game, pictures, options):
+    """Every key the game knows, and one it does not, in the plain window."""
+    p = start(server, pictures, options)
     first_score = p.score()
     assert p.three_lives(), "not three life icons"
 
@@ -111,22 +148,17 @@ def play(server, game, pictures):
     assert p.jumps(), "shift after space: the last code (jump) should come again"
     assert p.score() >= first_score, "the score fell"
     assert p.three_lives(), "not three life icons at the end"
-    p.key("q", 0)
-    try:
-        status = game.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        raise AssertionError("q did not end the game")
-    assert status == 0, f"exit status {status}"
+    end_with_q(p, game)
 
 
-def check_output(out, err):
+def check_output(out, err, least):
     assert err == CAPTION, f"standard error: {err!r}"
     assert out.startswith("the colorkey is 0\n"), f"standard output begins {out[:40]!r}"
     lines = out[len("the colorkey is 0\n"):]
     frames = re.findall(r"\n(\d+), delay is (\d+) ms\n", lines)
     assert "".join(f"\n{ms}, delay is {d} ms\n" for ms, d in frames) == lines, "a line out of form"
     assert all((d == "10") == (int(ms) < 20) for ms, d in frames), "a delay against the 20 ms rule"
-    assert len(frames) > 100, f"only {len(frames)} frames"
+    assert len(frames) > least, f"only {len(frames)} frames"
 
 
 def main(argv):
@@ -137,6 +169,8 @@ def main(argv):
             sys.exit(f"{tool} is missing: tools/install-deps.sh --tests installs it")
     pictures = xwindow.Pictures()
     server = game = None
+    options = []
+    runs = ([], play, 100), (["--scale", "2"], play_scaled, 20), (["--fullscreen"], play_scaled, 20)
     with tempfile.TemporaryDirectory() as folder:
         for image in ("background.png", "sprites.png"):
             shutil.copy(os.path.join(xwindow.ASSETS, image), folder)
@@ -144,17 +178,18 @@ def main(argv):
             server = xwindow.XServer(*SCREEN)
             # libX11's input method leaks a few bytes, which a sanitizer build reports.
             env = dict(server.env, ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
-            with open(os.path.join(folder, "out"), "w+") as out, \
-                    open(os.path.join(folder, "err"), "w+") as err:
-                game = subprocess.Popen([os.path.abspath(argv[0])], cwd=folder, env=env,
-                                        stdout=out, stderr=err)
-                play(server, game, pictures)
-                out.seek(0)
-                err.seek(0)
-                check_output(out.read(), err.read())
-            print("the figure walked, turned, stood and jumped as the keys said; q ended it")
+            for options, run, least in runs:
+                with open(os.path.join(folder, "out"), "w+") as out, \
+                        open(os.path.join(folder, "err"), "w+") as err:
+                    game = subprocess.Popen([os.path.abspath(argv[0]), *options], cwd=folder,
+                                            env=env, stdout=out, stderr=err)
+                    run(server, game, pictures, options)
+                    out.seek(0)
+                    err.seek(0)
+                    check_output(out.read(), err.read(), least)
+            print("the figure walked, turned, stood and jumped; q ended it; 2x and full screen too")
         except AssertionError as failure:
-            sys.exit(f"FAILED: {failure}")
+            sys.exit(f"FAILED ({' '.join(options) or 'no option'}): {failure}")
         finally:
             if game is not None and game.poll() is None:
                 game.kill()
