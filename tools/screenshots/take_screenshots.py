@@ -1,13 +1,17 @@
 #!/usr/bin/python3
 """Take the README's screenshots of the real game in a real X window.
 
-Usage: take_screenshots.py GAME_BINARY [OUT_DIR]
+Usage: take_screenshots.py [--scaled] GAME_BINARY [OUT_DIR]
 
-Runs the game in Xvfb (tools/xwindow.py) from a folder holding its two
-images and plays it with real key presses: a small player that looks at
-the window and walks under the lowest snowflake. It saves a shot of level
-1, finishes the level, starts level 2 with q and saves a shot once the
-snowman stands on the field. Needs xvfb, xdotool and python3-pil.
+Runs the game in Xvfb (tools/xwindow.py) on a 1920 x 1080 screen from a
+folder holding its two images and plays it with real key presses: a small
+player that looks at the window and walks under the lowest snowflake. It
+saves a shot of level 1, finishes the level, starts level 2 with q and
+saves a shot once the snowman stands on the field (level1.png,
+level2.png). Then it plays level 1 for a few seconds with --scale 2 and
+with --fullscreen and saves the 1280 x 960 window and the whole screen
+(scale2.png, fullscreen.png). With --scaled it takes only those two.
+Needs xvfb, xdotool and python3-pil.
 """
 import os
 import shutil
@@ -24,6 +28,8 @@ import xwindow  # noqa: E402
 FIELD = (32, 40, 595, 385)
 BANNER = (50, 200, 550, 225)
 THIRD_LIFE = (600, 84, 633, 106)
+SCREEN = (1920, 1080)
+FULL_SCREEN_AT = (320, 60)  # the picture at factor 2, centred on the screen
 
 
 def lowest_snowflake(shot, pictures):
@@ -41,49 +47,83 @@ def lowest_snowflake(shot, pictures):
     return None
 
 
+def play(server, window, look, pictures, seconds, done=lambda shot, figure: False):
+    """Walk under the lowest snowflake, LOOK giving the game's 640 x 480
+    picture, until DONE says so (True) or SECONDS pass (False)."""
+    current = "Up"
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        shot = look()
+        figure = pictures.figure(shot)
+        if done(shot, figure):
+            return True
+        target = lowest_snowflake(shot, pictures)
+        key = "Up"
+        if target is not None and figure is not None:
+            centre = figure[0] + 20
+            if target > centre + 12:
+                key = "Right"
+            elif target < centre - 2:
+                key = "Left"
+        if key != current:
+            server.key(window, key)
+            current = key
+    return False
+
+
+def scaled_shots(server, start, pictures, out_dir):
+    """Level 1 at scale 2 and full screen, a few seconds into play."""
+    for option, size, at, name in ((["--scale", "2"], (1280, 960), (0, 0), "scale2.png"),
+                                   (["--fullscreen"], SCREEN, FULL_SCREEN_AT, "fullscreen.png")):
+        game = start(option)
+        window = server.window("Frostrun", size)
+        if window is None:
+            sys.exit(f"no game window of {size[0]} x {size[1]}")
+        picture = (window[0], window[1] + at[0], window[2] + at[1])
+        look = lambda: server.shot(picture, factor=2)  # noqa: E731
+        play(server, window, look, pictures, 6)
+        server.shot(window, size).save(os.path.join(out_dir, name), optimize=True)
+        server.key(window, "q")
+        game.wait(timeout=10)
+
+
 def main():
-    if len(sys.argv) < 2:
+    args = [arg for arg in sys.argv[1:] if arg != "--scaled"]
+    if not args:
         sys.exit(__doc__)
-    game_binary = os.path.abspath(sys.argv[1])
+    game_binary = os.path.abspath(args[0])
     default_out = os.path.join(REPO, "docs", "screenshots")
-    out_dir = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else default_out)
+    out_dir = os.path.abspath(args[1] if len(args) > 1 else default_out)
     os.makedirs(out_dir, exist_ok=True)
     work = tempfile.mkdtemp(prefix="frostrun-shots-")
     for name in ("background.png", "sprites.png"):
         shutil.copy(os.path.join(xwindow.ASSETS, name), work)
     pictures = xwindow.Pictures()
-    server = xwindow.XServer()
-    game = None
+    server = xwindow.XServer(*SCREEN)
+    games = []
+
+    def start(options):
+        games.append(subprocess.Popen([game_binary, *options], cwd=work, env=server.env,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        return games[-1]
+
     try:
-        game = subprocess.Popen([game_binary], cwd=work, env=server.env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if "--scaled" in sys.argv:
+            scaled_shots(server, start, pictures, out_dir)
+            print("screenshots in", out_dir)
+            return
+        game = start([])
         window = server.window("Frostrun")
         if window is None:
             sys.exit("no game window")
         time.sleep(1.5)
         server.shot(window).save(os.path.join(out_dir, "level1.png"))
 
-        # Play level 1: walk under the lowest snowflake until the intro
-        # screen (the banner) shows, then start level 2.
-        current = "Up"
-        deadline = time.time() + 600
-        while time.time() < deadline:
-            shot = server.shot(window)
-            figure = pictures.figure(shot)
-            if pictures.changed(shot, BANNER).getbbox() and figure is None:
-                break
-            target = lowest_snowflake(shot, pictures)
-            key = "Up"
-            if target is not None and figure is not None:
-                centre = figure[0] + 20
-                if target > centre + 12:
-                    key = "Right"
-                elif target < centre - 2:
-                    key = "Left"
-            if key != current:
-                server.key(window, key)
-                current = key
-        else:
+        # Play level 1 until the intro screen (the banner) shows, then start level 2.
+        def banner(shot, figure):
+            return pictures.changed(shot, BANNER).getbbox() and figure is None
+
+        if not play(server, window, lambda: server.shot(window), pictures, 600, banner):
             sys.exit("level 1 was not finished in time")
 
         time.sleep(1)
@@ -98,10 +138,12 @@ def main():
         server.shot(window).save(os.path.join(out_dir, "level2.png"))
         server.key(window, "q")
         game.wait(timeout=10)
+        scaled_shots(server, start, pictures, out_dir)
     finally:
-        if game is not None and game.poll() is None:
-            game.kill()
-            game.wait()
+        for game in games:
+            if game.poll() is None:
+                game.kill()
+                game.wait()
         server.close()
         shutil.rmtree(work, ignore_errors=True)
     print("screenshots in", out_dir)
