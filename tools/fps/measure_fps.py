@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Frames per second of the game in a real window.
 
 Usage: measure_fps.py [--lib DIR] [--seconds S] GAME [GAME_ARGS...]
@@ -15,7 +15,6 @@ or a crash sequence leaves between two frames of play. Needs xvfb and
 xdotool.
 """
 import os
-import random
 import re
 import shutil
 import statistics
@@ -24,39 +23,12 @@ import sys
 import tempfile
 import time
 
-ASSETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import xwindow  # noqa: E402
+
 SKIPPED_FRAMES = 50
 INTRO_S = 2.0  # no frame for so long: a level intro (a crash sequence takes 1.3 s)
 PAUSE_MS = 1000  # a level intro or crash sequence, not a frame of play
-
-
-def xdotool(env, *args):
-    run = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True, timeout=20)
-    return run.stdout if run.returncode == 0 else ""
-
-
-def wait_for(condition, seconds):
-    end = time.time() + seconds
-    while time.time() < end:
-        if condition():
-            return True
-        time.sleep(0.05)
-    return False
-
-
-def start_xvfb(env):
-    for _ in range(20):
-        number = random.randint(200, 30000)
-        if os.path.exists(f"/tmp/.X{number}-lock"):
-            continue
-        env["DISPLAY"] = f":{number}"
-        xvfb = subprocess.Popen(["Xvfb", env["DISPLAY"], "-screen", "0", "1920x1080x24",
-                                 "-nolisten", "tcp", "-noreset"], stderr=subprocess.DEVNULL)
-        if wait_for(lambda: xdotool(env, "getdisplaygeometry").split() == ["1920", "1080"], 10):
-            return xvfb
-        xvfb.kill()
-        xvfb.wait()
-    sys.exit("no X server could be started")
 
 
 def libraries(pid):
@@ -65,18 +37,18 @@ def libraries(pid):
         return sorted({line.split()[-1] for line in maps if "libSDL" in line})
 
 
-def play(game, args, env, seconds, folder):
+def play(game, args, server, seconds, folder):
     with open(os.path.join(folder, "stdout"), "w+") as out:
         # Line-buffered output shows when frames stop coming (one write per frame).
-        process = subprocess.Popen(["stdbuf", "-oL", game, *args], cwd=folder, env=env, stdout=out,
-                                   stderr=subprocess.DEVNULL)
+        process = subprocess.Popen(["stdbuf", "-oL", game, *args], cwd=folder, env=server.env,
+                                   stdout=out, stderr=subprocess.DEVNULL)
         try:
-            if not wait_for(lambda: xdotool(env, "search", "--name", "^Frostrun"), 20):
+            if not xwindow.wait_for(lambda: server.xdotool("search", "--name", "^Frostrun"), 20):
                 sys.exit("no game window")
-            window = xdotool(env, "search", "--name", "^Frostrun").split()[0]
-            print("window:", " ".join(xdotool(env, "getwindowgeometry", window).split()[3:]))
+            window = server.xdotool("search", "--name", "^Frostrun").split()[0]
+            print("window:", " ".join(server.xdotool("getwindowgeometry", window).split()[3:]))
             print("libraries:", " ".join(libraries(process.pid)))
-            xdotool(env, "windowfocus", "--sync", window)
+            server.xdotool("windowfocus", "--sync", window)
             end = time.time() + seconds
             step = 0
             grown, size = time.time(), 0
@@ -84,18 +56,18 @@ def play(game, args, env, seconds, folder):
                 if os.path.getsize(out.name) != size:
                     grown, size = time.time(), os.path.getsize(out.name)
                 if time.time() - grown > INTRO_S:
-                    xdotool(env, "key", "q")  # a level's intro waits for q
+                    server.xdotool("key", "q")  # a level's intro waits for q
                     grown = time.time()
                 else:
-                    xdotool(env, "key", ("Right", "Left")[step // 6 % 2] if step % 2 else "space")
+                    server.xdotool("key", ("Right", "Left")[step // 6 % 2] if step % 2 else "space")
                     step += 1
                 time.sleep(0.5)
             # q ends a level; on a level's intro it starts the level instead.
             for _ in range(5):
                 if process.poll() is not None:
                     break
-                xdotool(env, "key", "q")
-                wait_for(lambda: process.poll() is not None, 2)
+                server.xdotool("key", "q")
+                xwindow.wait_for(lambda: process.poll() is not None, 2)
         finally:
             if process.poll() is None:
                 process.kill()
@@ -115,19 +87,16 @@ def main(argv):
     if not argv:
         sys.exit(__doc__)
     game, args = os.path.abspath(argv[0]), argv[1:]
-    env = dict(os.environ, SDL_AUDIODRIVER="dummy")
-    env.pop("SDL_VIDEODRIVER", None)
+    server = xwindow.XServer(1920, 1080)
     if lib:
-        env["LD_LIBRARY_PATH"] = os.path.abspath(lib)
-    xvfb = start_xvfb(env)
+        server.env["LD_LIBRARY_PATH"] = os.path.abspath(lib)
     try:
         with tempfile.TemporaryDirectory() as folder:
             for name in ("background.png", "sprites.png"):
-                shutil.copy(os.path.join(ASSETS, name), folder)
-            frames = play(game, args, env, seconds, folder)[SKIPPED_FRAMES:]
+                shutil.copy(os.path.join(xwindow.ASSETS, name), folder)
+            frames = play(game, args, server, seconds, folder)[SKIPPED_FRAMES:]
     finally:
-        xvfb.terminate()
-        xvfb.wait()
+        server.close()
     pauses = [ms for ms in frames if ms >= PAUSE_MS]
     frames = [ms for ms in frames if ms < PAUSE_MS]
     if not frames:
