@@ -113,7 +113,8 @@ CommandLine read_command_line(int argc, const char* const* argv)
             return mistake("--scale needs a value, a whole number from 1 to 6");
         }
         if (!is_scale(value)) {
-            return mistake("bad value " + shown(value) + " for --scale, a whole number from 1 to 6");
+            return mistake("bad value " + shown(value) +
+                           " for --scale, a whole number from 1 to 6");
         }
         line.scale = value[0] - '0';
     }

@@ -64,7 +64,8 @@ class Player:
     def three_lives(self):
         def lives():
             shot = self.look()
-            return sum(self.pictures.match(shot, LIFE_ICON, 600, y) >= 0.9 for y in (30, 57, 84, 111))
+            rows = (30, 57, 84, 111)  # a life icon every 27 rows from 30
+            return sum(self.pictures.match(shot, LIFE_ICON, 600, y) >= 0.9 for y in rows)
         return xwindow.wait_for(lambda: lives() == 3, 3)
 
     def jumps(self):
@@ -177,7 +178,8 @@ def main(argv):
         try:
             server = xwindow.XServer(*SCREEN)
             # libX11's input method leaks a few bytes, which a sanitizer build reports.
-            env = dict(server.env, ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
+            asan = os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
+            env = dict(server.env, ASAN_OPTIONS=asan)
             for options, run, least in runs:
                 with open(os.path.join(folder, "out"), "w+") as out, \
                         open(os.path.join(folder, "err"), "w+") as err:
