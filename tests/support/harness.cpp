@@ -31,16 +31,6 @@ Surfaces open_surfaces()
     return s;
 }
 
-Uint32 pixel(SDL_Surface* surface, int x, int y)
-{
-    SDL_LockSurface(surface);
-    const Uint8* row = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch;
-    Uint32 value = 0;
-    std::memcpy(&value, row + x * surface->format->BytesPerPixel, surface->format->BytesPerPixel);
-    SDL_UnlockSurface(surface);
-    return value;
-}
-
 unsigned long long picture_hash(SDL_Surface* surface)
 {
     constexpr unsigned long long kOffsetBasis = 14695981039346656037ull;
@@ -62,46 +52,42 @@ unsigned long long picture_hash(SDL_Surface* surface)
 
 namespace {
 
-// The backdrop's `area`, with `source` of the sheet copied over it unless
-// null, made in the screen's format and compared with the screen there.
-testing::AssertionResult area_shows(const Surfaces& s, const SDL_Rect* source, SDL_Rect area)
+// The value of the pixel at (x, y), as many bytes as the surface's pixels have.
+Uint32 pixel(SDL_Surface* surface, int x, int y)
+{
+    SDL_LockSurface(surface);
+    const Uint8* row = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch;
+    Uint32 value = 0;
+    std::memcpy(&value, row + x * surface->format->BytesPerPixel, surface->format->BytesPerPixel);
+    SDL_UnlockSurface(surface);
+    return value;
+}
+
+}  // namespace
+
+// The backdrop under the sprite's place with `source` of the sheet copied
+// over it, made in the screen's format and compared with the screen there.
+testing::AssertionResult shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y)
 {
     const SDL_PixelFormat* f = s.screen->format;
-    SDL_Surface* expected =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, area.w, area.h, 16, f->Rmask, f->Gmask, f->Bmask, 0);
-    SDL_Rect from = area;
+    SDL_Surface* expected = SDL_CreateRGBSurface(SDL_SWSURFACE, source.w, source.h, 16, f->Rmask,
+                                                 f->Gmask, f->Bmask, 0);
+    SDL_Rect from = {static_cast<Sint16>(x), static_cast<Sint16>(y), source.w, source.h};
     SDL_UpperBlit(s.backdrop, &from, expected, nullptr);
-    if (source != nullptr) {
-        SDL_Rect sprite = *source;
-        SDL_UpperBlit(s.sprites, &sprite, expected, nullptr);
-    }
+    SDL_UpperBlit(s.sprites, &source, expected, nullptr);
     testing::AssertionResult result = testing::AssertionSuccess();
-    for (int y = 0; y < area.h && result; ++y) {
-        for (int x = 0; x < area.w && result; ++x) {
-            const Uint32 want = pixel(expected, x, y);
-            const Uint32 got = pixel(s.screen, area.x + x, area.y + y);
+    for (int row = 0; row < source.h && result; ++row) {
+        for (int column = 0; column < source.w && result; ++column) {
+            const Uint32 want = pixel(expected, column, row);
+            const Uint32 got = pixel(s.screen, x + column, y + row);
             if (got != want) {
-                result = testing::AssertionFailure()
-                         << "pixel (" << area.x + x << ", " << area.y + y << ") is " << got
-                         << ", expected " << want;
+                result = testing::AssertionFailure() << "pixel (" << x + column << ", " << y + row
+                                                     << ") is " << got << ", expected " << want;
             }
         }
     }
     SDL_FreeSurface(expected);
     return result;
-}
-
-}  // namespace
-
-testing::AssertionResult shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y)
-{
-    const SDL_Rect area = {static_cast<Sint16>(x), static_cast<Sint16>(y), source.w, source.h};
-    return area_shows(s, &source, area);
-}
-
-testing::AssertionResult shows_backdrop(const Surfaces& s, SDL_Rect area)
-{
-    return area_shows(s, nullptr, area);
 }
 
 testing::AssertionResult shows_digit(const Surfaces& s, int digit, int x)

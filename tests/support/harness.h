@@ -21,8 +21,6 @@ struct Surfaces {
 };
 Surfaces open_surfaces();
 
-Uint32 pixel(SDL_Surface* surface, int x, int y);
-
 // A 64-bit FNV-1a over the pixels of a surface, 32 bits at a time.
 unsigned long long picture_hash(SDL_Surface* surface);
 
@@ -30,8 +28,6 @@ unsigned long long picture_hash(SDL_Surface* surface);
 // plain backdrop (its transparent pixels show the backdrop); names the
 // first pixel that differs.
 testing::AssertionResult shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y);
-// Whether the screen shows the plain backdrop in `area`.
-testing::AssertionResult shows_backdrop(const Surfaces& s, SDL_Rect area);
 // Whether the score cell at (x, 14) shows the glyph of `digit` (0..9).
 testing::AssertionResult shows_digit(const Surfaces& s, int digit, int x);
 
