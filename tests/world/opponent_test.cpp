@@ -63,3 +63,11 @@ TEST(Opponent, AJumpFiveRowsUpClearsTheThrow)
     f.figure.y = 404;
     EXPECT_EQ(f.first_hit(), -1);
 }
+
+// Thrown left at tick 80 from x 470, one pixel a tick: its x comes down to
+// the figure's x + 30 at 330, 140 ticks later.
+TEST(Opponent, TheThrowHitsFromTheRightAtX330)
+{
+    Field f(500, 1);
+    EXPECT_EQ(f.first_hit(), 80 + 140);
+}
