@@ -4,18 +4,14 @@
 #include <cstring>
 
 #include "base/platform.h"
+#include "base/surfaces.h"
 
 namespace {
 
-constexpr int kPictureWidth = 640;
-constexpr int kPictureHeight = 480;
-constexpr int kPictureDepth = 16;
 constexpr Uint32 kRedMask = 0xF800;  // RGB 565, the screen's 16-bit format
 constexpr Uint32 kGreenMask = 0x07E0;
 constexpr Uint32 kBlueMask = 0x001F;
 constexpr int kFallbackDepth = 16;
-constexpr Uint32 kWindowFlags = SDL_HWSURFACE | SDL_DOUBLEBUF;
-constexpr Uint32 kPageFlipping = SDL_HWSURFACE | SDL_DOUBLEBUF;
 constexpr int kByteValues = 256;
 
 SDL_Surface* window = nullptr;  // null while the game draws on the window itself
@@ -73,14 +69,14 @@ template <int Bytes, int Factor>
 void scale_rows(const SDL_Surface* picture)
 {
     const int repeat = Factor != 0 ? Factor : factor;
-    const std::size_t row_bytes = static_cast<std::size_t>(kPictureWidth * repeat * Bytes);
-    for (int y = 0; y < kPictureHeight; ++y) {
+    const std::size_t row_bytes = static_cast<std::size_t>(kScreenWidth * repeat * Bytes);
+    for (int y = 0; y < kScreenHeight; ++y) {
         const Uint8* source = static_cast<const Uint8*>(picture->pixels) + y * picture->pitch;
         const auto* in = reinterpret_cast<const Uint16*>(source);
         Uint8* first = static_cast<Uint8*>(window->pixels) + (top + y * repeat) * window->pitch
                        + left * Bytes;
         Uint8* out = first;
-        for (int x = 0; x < kPictureWidth; ++x) {
+        for (int x = 0; x < kScreenWidth; ++x) {
             const Uint32 value = from_low_byte[in[x] & 0xFF] | from_high_byte[in[x] >> 8];
             for (int copy = 0; copy < repeat; ++copy, out += Bytes) {
                 put_pixel<Bytes>(out, value);
@@ -117,19 +113,19 @@ ScaledWindow plan_scaled_window(int scale, bool full_screen)
     const int depth = desktop.bits_per_pixel;
     const int bits = depth == 16 || depth == 24 || depth == 32 ? depth : kFallbackDepth;
     if (!full_screen) {
-        return {kPictureWidth * scale, kPictureHeight * scale, bits, kWindowFlags, scale, 0, 0};
+        return {kScreenWidth * scale, kScreenHeight * scale, bits, kVideoFlags, scale, 0, 0};
     }
-    const int fit = std::min(desktop.width / kPictureWidth, desktop.height / kPictureHeight);
+    const int fit = std::min(desktop.width / kScreenWidth, desktop.height / kScreenHeight);
     if (fit < 1) {
         return {0, 0, 0, 0, 0, 0, 0};
     }
     return {desktop.width,
             desktop.height,
             bits,
-            kWindowFlags | SDL_FULLSCREEN,
+            kVideoFlags | SDL_FULLSCREEN,
             fit,
-            (desktop.width - kPictureWidth * fit) / 2,
-            (desktop.height - kPictureHeight * fit) / 2};
+            (desktop.width - kScreenWidth * fit) / 2,
+            (desktop.height - kScreenHeight * fit) / 2};
 }
 
 SDL_Surface* open_scaled_screen(const ScaledWindow& plan)
@@ -140,14 +136,14 @@ SDL_Surface* open_scaled_screen(const ScaledWindow& plan)
         return nullptr;
     }
     const int bytes = video->format->BytesPerPixel;
-    if (bytes < 2 || video->w < plan.x + kPictureWidth * plan.factor
-        || video->h < plan.y + kPictureHeight * plan.factor) {
+    if (bytes < 2 || video->w < plan.x + kScreenWidth * plan.factor
+        || video->h < plan.y + kScreenHeight * plan.factor) {
         SDL_SetError("the window is not the %d x %d at %d bits asked for", plan.width, plan.height,
                      plan.bits_per_pixel);
         return nullptr;
     }
-    SDL_Surface* picture = SDL_CreateRGBSurface(SDL_SWSURFACE, kPictureWidth, kPictureHeight,
-                                                kPictureDepth, kRedMask, kGreenMask, kBlueMask, 0);
+    SDL_Surface* picture = SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight,
+                                                kScreenDepth, kRedMask, kGreenMask, kBlueMask, 0);
     if (picture == nullptr) {
         return nullptr;
     }
@@ -156,7 +152,7 @@ SDL_Surface* open_scaled_screen(const ScaledWindow& plan)
     factor = plan.factor;
     left = plan.x;
     top = plan.y;
-    borders_to_paint = (video->flags & kPageFlipping) == kPageFlipping ? 2 : 1;
+    borders_to_paint = page_flips(video) ? 2 : 1;
     return picture;
 }
 

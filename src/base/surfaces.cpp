@@ -12,8 +12,7 @@ SDL_Surface* video_surface = nullptr;
 SDL_Surface* open_persistent_screen(SDL_Surface* video)
 {
     video_surface = video;
-    constexpr Uint32 kPageFlipping = SDL_HWSURFACE | SDL_DOUBLEBUF;
-    if ((video->flags & kPageFlipping) != kPageFlipping) {
+    if (!page_flips(video)) {
         return video;
     }
     const SDL_PixelFormat* format = video->format;

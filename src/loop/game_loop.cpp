@@ -66,7 +66,7 @@ SDL_Surface* open_screen()
         }
         std::fputs(kNoFullScreen, stderr);
     }
-    SDL_Surface* video = platform::set_video_mode(640, 480, 16, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    SDL_Surface* video = platform::set_video_mode(kScreenWidth, kScreenHeight, kScreenDepth, kVideoFlags);
     return video != nullptr ? open_persistent_screen(video) : nullptr;
 }
 
@@ -100,7 +100,7 @@ int initialise()
     std::printf("the colorkey is %d\n", static_cast<int>(sprites->format->colorkey));
     SDL_ShowCursor(SDL_DISABLE);
 
-    SDL_Rect backdrop_rect = {0, 0, 640, 480};
+    SDL_Rect backdrop_rect = {0, 0, kScreenWidth, kScreenHeight};
     SDL_UpperBlit(backdrop, nullptr, screen, &backdrop_rect);
 
     direction = kCodeStand;
