@@ -4,7 +4,7 @@
 # are refreshed once, and only when something is missing.
 set -eu
 
-packages="g++ make cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev"
+packages="g++ make cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev"
 if [ "${1:-}" = "--tests" ]; then
     # GoogleTest, Python's imaging library for the asset check, an X server,
     # key presses and screenshots for the real-window tests, the desktop
