@@ -1,5 +1,6 @@
 #include "screens/level_intro.h"
 
+#include "base/input.h"
 #include "base/keyboard.h"
 #include "base/platform.h"
 #include "base/surfaces.h"
@@ -71,7 +72,7 @@ int level_intro(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     int step = 0;
     SDL_Event event;
     while (key_code != kCodeQuit) {
-        while (platform::poll_event(&event) == 0) {
+        while (next_input(&event) == 0) {
             pulse(screen, sprites, step);
             step = (step + 1) % 6;
         }
