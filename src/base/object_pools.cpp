@@ -1,6 +1,6 @@
 #include "base/object_pools.h"
 
-#include <cstdlib>
+#include "base/random_numbers.h"
 
 namespace {
 
@@ -13,9 +13,9 @@ ObjectRecord item_pool[kItemPoolSize];
 void fill_faller(ObjectRecord& record)
 {
     record = ObjectRecord{};
-    record.x = std::rand() % kFieldWidth;
-    record.y = std::rand() % 200;
-    record.speed = std::rand() % 5;
+    record.x = next_random() % kFieldWidth;
+    record.y = next_random() % 200;
+    record.speed = next_random() % 5;
     if (record.speed == 0) {
         record.speed = 1;
     }
@@ -26,12 +26,12 @@ void fill_faller(ObjectRecord& record)
 void fill_opponent(ObjectRecord& record)
 {
     record = ObjectRecord{};
-    record.x = std::rand() % 300;
+    record.x = next_random() % 300;
     if (record.x == 0) {
         record.x = 301;
     }
-    record.delay = std::rand() % 100;
-    record.speed = std::rand() % 4;
+    record.delay = next_random() % 100;
+    record.speed = next_random() % 4;
     if (record.speed == 0) {
         record.speed = 5;
     }

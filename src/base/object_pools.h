@@ -2,7 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
+
+#include "base/random_numbers.h"
 
 // One falling object, the opponent or one item. What each field means
 // depends on the pool; see the passes of the world tick.
@@ -32,21 +33,22 @@ constexpr int kItemPoolSize = 4;
 constexpr std::int32_t kTopRow = 0;
 constexpr int kFieldWidth = 600;
 
-// Puts a falling object or an item back at the top row at x = rand() %
-// kFieldWidth. A draw left of `margin` would come too near the left edge;
-// each way back moves it elsewhere, so `move_right(x)` says where.
+// Puts a falling object or an item back at the top row at x = a random
+// number % kFieldWidth. A draw left of `margin` would come too near the
+// left edge; each way back moves it elsewhere, so `move_right(x)` says
+// where.
 template <typename MoveRight>
 void put_back_at_top(ObjectRecord& record, std::int32_t margin, MoveRight move_right)
 {
     record.y = kTopRow;
-    record.x = std::rand() % kFieldWidth;
+    record.x = next_random() % kFieldWidth;
     if (record.x < margin) {
         record.x = move_right(record.x);
     }
 }
 
 // Gives every record of pool `kind` fresh starting values, partly drawn
-// with rand(), and answers the pool's first record. The pools never move,
+// at random, and answers the pool's first record. The pools never move,
 // so the answer is the same address for every reset of a kind. Any other
 // kind changes nothing and answers null.
 ObjectRecord* reset_pool(int kind);

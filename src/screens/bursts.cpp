@@ -1,6 +1,6 @@
 #include "screens/bursts.h"
 
-#include <cstdlib>
+#include "base/random_numbers.h"
 
 #include "base/blit_shortcuts.h"
 #include "base/surfaces.h"
@@ -58,7 +58,7 @@ void start_burst(std::int32_t x, std::int32_t y)
         slot.kind = kFountain;
         slot.life = kFountainLife;
         for (int j = 0; j < kFountainParticles; ++j) {
-            slot.particle_x[j] = x + std::rand() % kBurstWidth;
+            slot.particle_x[j] = x + next_random() % kBurstWidth;
             slot.particle_y[j] = y + kBurstWidth;
         }
         slot.falling = 0;
@@ -79,14 +79,14 @@ void step_fountain(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backd
             slot.falling = 1;
         }
         if (slot.falling == 1) {
-            slot.particle_y[j] += std::rand() % 4;
+            slot.particle_y[j] += next_random() % 4;
         } else {
-            slot.particle_y[j] -= std::rand() % 4;
+            slot.particle_y[j] -= next_random() % 4;
         }
         if (j % 2 == 1) {
-            slot.particle_x[j] += std::rand() % 2;
+            slot.particle_x[j] += next_random() % 2;
         } else {
-            slot.particle_x[j] -= std::rand() % 2;
+            slot.particle_x[j] -= next_random() % 2;
         }
         draw_sheet_pixel(screen, sprites, slot.particle_x[j], slot.particle_y[j]);
     }
@@ -106,7 +106,7 @@ void step_puff(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
 {
     restore_area(screen, backdrop, screen_rect(slot.origin_x, slot.origin_y, kPuffBox, kPuffBox));
     for (int n = 0; n < kPuffParticles; ++n) {
-        const std::int32_t offset = std::rand() % (kPuffLife / 2 + 1 - slot.life / 2);
+        const std::int32_t offset = next_random() % (kPuffLife / 2 + 1 - slot.life / 2);
         std::int32_t column = 0;
         if (slot.right_next == 1) {
             slot.right_next = 0;
@@ -115,7 +115,7 @@ void step_puff(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
             slot.right_next = 1;
             column = slot.origin_x + kPuffCentre - offset;
         }
-        const std::int32_t row = slot.origin_y + std::rand() % (kPuffLife + 1 - slot.life);
+        const std::int32_t row = slot.origin_y + next_random() % (kPuffLife + 1 - slot.life);
         draw_sheet_pixel(screen, sprites, column, row);
     }
     slot.life -= 1;

@@ -1,6 +1,6 @@
 #include "world/opponent.h"
 
-#include <cstdlib>
+#include "base/random_numbers.h"
 
 #include "base/surfaces.h"
 #include "screens/score_display.h"
@@ -79,7 +79,7 @@ void beat_opponent(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backd
                    WorldState& world)
 {
     opponent.record = reset_pool(kPoolOpponent);
-    opponent.record->away = std::rand() % kAwayTicks;
+    opponent.record->away = next_random() % kAwayTicks;
     if (opponent.record->away == 0) {
         opponent.record->away = kLongAway;
     }

@@ -1,6 +1,6 @@
 #include "world/progression.h"
 
-#include <cstdlib>
+#include "base/random_numbers.h"
 
 #include "base/surfaces.h"
 #include "screens/level_intro.h"
@@ -54,7 +54,7 @@ void level_up(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, 
         // One or two items: draws of 0 are drawn again.
         world.item_count = 0;
         while (world.item_count == 0) {
-            world.item_count = std::rand() % (kMostItems + 1);
+            world.item_count = next_random() % (kMostItems + 1);
         }
     }
     if (world.level > 1 && world.powerup_held == 0) {

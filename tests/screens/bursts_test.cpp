@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "base/blit_shortcuts.h"
+#include "base/random_numbers.h"
 #include "screens/bursts.h"
 #include "support/harness.h"
 
@@ -62,7 +63,7 @@ TEST(Bursts, ParticlesShowAsBlitsAtTheEdges)
             prepare_blit_shortcuts(s.screen, s.sprites, s.backdrop);
         }
         SDL_UpperBlit(s.backdrop, nullptr, s.screen, nullptr);
-        std::srand(1);
+        reset_random();
         for (const auto& at : starts) {
             start(s, at[0], at[1]);
         }
