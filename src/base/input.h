@@ -5,6 +5,11 @@
 
 #include <SDL.h>
 
+// Where the game stands when it reads input: in a frame of play, or in one
+// of the waits between frames, which show their picture again on every
+// read that finds nothing pending.
+enum class InputWait : unsigned char { kPlay, kLevelIntro, kPause, kGameOver };
+
 // Takes the next pending event, as SDL_PollEvent does: 1 and the event, or
-// 0 when none is waiting.
-int next_input(SDL_Event* event);
+// 0 when none is waiting. `wait` says where the game reads it.
+int next_input(SDL_Event* event, InputWait wait = InputWait::kPlay);

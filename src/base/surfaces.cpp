@@ -1,5 +1,6 @@
 #include "base/surfaces.h"
 
+#include "base/frame_sums.h"
 #include "base/picture_scaler.h"
 #include "base/platform.h"
 
@@ -22,6 +23,7 @@ SDL_Surface* open_persistent_screen(SDL_Surface* video)
 
 void present_screen(SDL_Surface* screen)
 {
+    sum_presented_picture(screen);
     SDL_Surface* scaled_window = scale_to_window(screen);
     if (scaled_window != nullptr) {
         platform::flip(scaled_window);

@@ -1,6 +1,7 @@
 #include "loop/command_line.h"
 
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -9,18 +10,26 @@ constexpr char kMaxScaleDigit = '6';
 constexpr std::size_t kShownArgumentBytes = 40;  // a longer argument is cut in messages
 
 constexpr char kUsage[] =
-    "Usage: frostrun [--scale N | --fullscreen]\n"
+    "Usage: frostrun [--scale N | --fullscreen] [--record FILE | --play FILE |\n"
+    "                --timedemo FILE] [--frame-sums FILE]\n"
     "Catch the snowflakes, dodge the rest.\n"
     "\n"
     "  --scale N     play in a window of 640N x 480N pixels, N from 1 to 6 (default 1);\n"
     "                every pixel is repeated, so the picture stays sharp\n"
     "  --fullscreen  play on the whole screen at its current size, scaled by the\n"
     "                largest whole factor that fits, on black; wins over --scale\n"
+    "  --record FILE    keep the game in FILE, a demo, input by input as it is read\n"
+    "  --play FILE      watch the demo in FILE at the game's pace; p or space pauses,\n"
+    "                   q or Escape stops\n"
+    "  --timedemo FILE  play the demo as fast as the machine can and print its frames,\n"
+    "                   seconds and frames per second (the per-frame lines are left out)\n"
+    "  --frame-sums FILE  write a checksum of every picture shown to FILE\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
     "Keys: left and right arrows walk, up arrow stands, space jumps, q quits.\n"
-    "Exit status: 0 when the game ends, 1 on a start-up failure, 2 on a bad option.\n";
+    "Exit status: 0 when the game or demo ends, 1 on a start-up failure, 2 on a bad\n"
+    "option or a file named on the command line that cannot be used.\n";
 
 constexpr char kVersion[] = "Frostrun " FROSTRUN_VERSION "\n";
 
@@ -62,37 +71,36 @@ bool is_scale(std::string_view value)
 
 CommandLine read_command_line(int argc, const char* const* argv)
 {
+    // The options; those from --record on take a file.
+    constexpr std::string_view kNames[] = {"--scale", "--fullscreen", "--help", "--version",
+                                           "--record", "--play", "--timedemo", "--frame-sums"};
+    constexpr std::size_t kFirstFile = 4;
+    constexpr std::size_t kFrameSums = 7;
     CommandLine line;
-    bool scale_seen = false;
-    bool full_screen_seen = false;
-    bool help_seen = false;
-    bool version_seen = false;
+    bool seen[std::size(kNames)] = {};
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         const std::size_t equals = argument.find('=');
         const std::string_view name = argument.substr(0, equals);
         const bool has_value = equals != std::string_view::npos;
-        bool* seen = nullptr;
-        if (name == "--scale") {
-            seen = &scale_seen;
-        } else if (name == "--fullscreen") {
-            seen = &full_screen_seen;
-        } else if (name == "--help") {
-            seen = &help_seen;
-        } else if (name == "--version") {
-            seen = &version_seen;
-        } else if (argument.empty()) {
-            return mistake("empty argument");
-        } else if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
-            return mistake("unknown option " + shown(argument));
-        } else {
+        std::size_t option = 0;
+        while (option < std::size(kNames) && kNames[option] != name) {
+            ++option;
+        }
+        if (option == std::size(kNames)) {
+            if (argument.empty()) {
+                return mistake("empty argument");
+            }
+            if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
+                return mistake("unknown option " + shown(argument));
+            }
             return mistake("unexpected argument " + shown(argument));
         }
-        if (*seen) {
+        if (seen[option]) {
             return mistake(std::string(name) + " given twice");
         }
-        *seen = true;
-        if (name != "--scale") {
+        seen[option] = true;
+        if (option != 0 && option < kFirstFile) {
             if (has_value) {
                 return mistake(std::string(name) + " takes no value");
             }
@@ -108,6 +116,21 @@ CommandLine read_command_line(int argc, const char* const* argv)
             value = argument.substr(equals + 1);
         } else if (i + 1 < argc) {
             value = argv[++i];
+        }
+        if (option >= kFirstFile) {
+            if (value.empty()) {
+                return mistake(std::string(name) + " needs a file");
+            }
+            if (option == kFrameSums) {
+                line.frame_sums_file = value;
+                continue;
+            }
+            if (line.demo != CommandLine::kNoDemo) {
+                return mistake("--record, --play and --timedemo go one at a time");
+            }
+            line.demo = static_cast<CommandLine::Demo>(option - kFirstFile + 1);
+            line.demo_file = value;
+            continue;
         }
         if (value.empty()) {
             return mistake("--scale needs a value, a whole number from 1 to 6");

@@ -9,6 +9,10 @@ struct CommandLine {
     Answer answer = kPlay;
     int scale = 1;             // --scale N: the window is 640N x 480N
     bool full_screen = false;  // --fullscreen: the whole desktop; wins over --scale
+    enum Demo { kNoDemo, kRecord, kPlayBack, kTimedemo };
+    Demo demo = kNoDemo;          // --record, --play or --timedemo, one at most
+    std::string demo_file;        // their file
+    std::string frame_sums_file;  // --frame-sums FILE
     std::string mistake;       // kMistake: the line for standard error, without its line end
 };
 

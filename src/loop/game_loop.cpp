@@ -8,6 +8,7 @@
 #include <SDL_image.h>
 
 #include "base/blit_shortcuts.h"
+#include "base/demo_input.h"
 #include "base/input.h"
 #include "base/keyboard.h"
 #include "base/picture_scaler.h"
@@ -112,6 +113,7 @@ int initialise()
 // One frame: keyboard, figure, score, bursts, world, then one flip.
 void play_frame()
 {
+    begin_input_frame();
     while (next_input(&event) != 0) {
         if (event.type == SDL_KEYDOWN) {
             direction = static_cast<char>(read_direction_key(&event));

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include "loop/command_line.h"
+#include "loop/demo_session.h"
 #include "loop/game_loop.h"
 
 namespace {
@@ -37,12 +38,17 @@ int main(int argc, char** argv)
     case CommandLine::kPlay:
         break;
     }
+    const int refused = start_demo_session(line);
+    if (refused != 0) {
+        return refused;
+    }
     set_window_options(line.scale, line.full_screen);
 
     int answer = game_step();
     while (static_cast<char>(answer) == 'Y') {
         answer = game_step();
     }
+    finish_demo_session();
     SDL_Quit();
     // A step answers 0 only when SDL could not start, which is a failure.
     return answer == 0 ? kStatusFailure : 0;

@@ -72,7 +72,7 @@ int level_intro(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     int step = 0;
     SDL_Event event;
     while (key_code != kCodeQuit) {
-        while (next_input(&event) == 0) {
+        while (next_input(&event, InputWait::kLevelIntro) == 0) {
             pulse(screen, sprites, step);
             step = (step + 1) % 6;
         }

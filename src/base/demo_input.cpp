@@ -1,0 +1,263 @@
+#include "base/demo_input.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "base/frame_sums.h"
+#include "base/platform.h"
+
+namespace {
+
+constexpr Uint32 kViewerPauseMs = 20;
+
+// Where the game reads now: frames begun, the wait, and the reads that
+// found nothing in that wait of that frame. Words a signal handler reads.
+volatile std::sig_atomic_t frame = 0;
+volatile std::sig_atomic_t wait_now = 0;
+volatile std::sig_atomic_t reads = 0;
+
+int record_fd = -1;
+const char* record_path = "";
+char record_line[kDemoLineMax];
+char signal_line[kDemoLineMax];
+
+const Demo* demo = nullptr;
+const char* demo_path = "";
+std::size_t next_index = 0;
+bool timed = false;
+bool finished = false;
+int report_fd = -1;  // standard output as it was, for a timed playback's report
+std::chrono::steady_clock::time_point started;
+
+DemoPlace place_now()
+{
+    return {static_cast<int>(frame), static_cast<InputWait>(wait_now), static_cast<int>(reads)};
+}
+
+// Writes one whole line to the recording; on failure says so once and
+// records no more, while the game goes on.
+void write_record(const char* line, std::size_t size)
+{
+    while (size > 0 && record_fd >= 0) {
+        const ssize_t written = write(record_fd, line, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            std::fprintf(stderr, "frostrun: cannot write the demo '%s': %s\n", record_path,
+                         std::strerror(errno));
+            close(record_fd);
+            record_fd = -1;
+            return;
+        }
+        line += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+// Ctrl-C or a termination request while recording: the end record where
+// the game stands, then the signal's usual effect.
+extern "C" void end_recording_on_signal(int signal_number)
+{
+    if (record_fd >= 0) {
+        const std::size_t size = format_demo_end(signal_line, place_now());
+        const ssize_t written = write(record_fd, signal_line, size);
+        static_cast<void>(written);
+    }
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+[[noreturn]] void stop_playback()
+{
+    finish_playback();
+    std::exit(0);
+}
+
+// The viewer's keys: q, Escape and the close button stop the playback; p
+// and space pause it until pressed again. Nothing else reaches the game.
+void watch_viewer()
+{
+    bool paused = false;
+    do {
+        SDL_Event event;
+        while (platform::poll_event(&event) != 0) {
+            if (event.type == SDL_QUIT) {
+                stop_playback();
+            }
+            if (event.type != SDL_KEYDOWN) {
+                continue;
+            }
+            const SDLKey key = event.key.keysym.sym;
+            if (key == SDLK_q || key == SDLK_ESCAPE) {
+                stop_playback();
+            }
+            if (key == SDLK_p || key == SDLK_SPACE) {
+                paused = !paused;
+            }
+        }
+        if (paused) {
+            platform::delay(kViewerPauseMs);
+        }
+    } while (paused);
+}
+
+// True when the recorded game stopped where the game now waits: nothing
+// left to play and no input to end the wait.
+bool recording_stopped_here()
+{
+    if (static_cast<InputWait>(wait_now) == InputWait::kPlay) {
+        return false;
+    }
+    if (!demo->ended || frame > demo->end.frame) {
+        return true;
+    }
+    return frame == demo->end.frame &&
+           (static_cast<InputWait>(wait_now) != demo->end.wait || reads >= demo->end.reads);
+}
+
+}  // namespace
+
+bool start_recording(const char* path)
+{
+    record_fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (record_fd < 0) {
+        return false;
+    }
+    record_path = path;
+    write_record(record_line, format_demo_header(record_line));
+    return record_fd >= 0;
+}
+
+void finish_recording()
+{
+    if (record_fd < 0) {
+        return;
+    }
+    write_record(record_line, format_demo_end(record_line, place_now()));
+    if (record_fd >= 0 && close(record_fd) != 0) {
+        std::fprintf(stderr, "frostrun: cannot write the demo '%s': %s\n", record_path,
+                     std::strerror(errno));
+    }
+    record_fd = -1;
+}
+
+void start_playback(const Demo& played, const char* path, bool timed_run)
+{
+    demo = &played;
+    demo_path = path;
+    timed = timed_run;
+    if (timed) {
+        std::fflush(stdout);
+        report_fd = dup(STDOUT_FILENO);
+        const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (nowhere >= 0) {
+            dup2(nowhere, STDOUT_FILENO);
+            close(nowhere);
+        }
+        platform::skip_waits();
+    }
+}
+
+void finish_playback()
+{
+    if (demo == nullptr || finished) {
+        return;
+    }
+    finished = true;
+    finish_frame_sums();
+    if (!timed) {
+        return;
+    }
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - started;
+    const double seconds = spent.count();
+    char report[128];
+    const int size = std::snprintf(report, sizeof report,
+                                   "%d frames, %.3f seconds, %.1f frames per second\n",
+                                   static_cast<int>(frame), seconds,
+                                   frame / std::max(seconds, 1e-9));
+    std::fflush(stdout);
+    const ssize_t written = write(report_fd, report, static_cast<std::size_t>(size));
+    static_cast<void>(written);
+}
+
+int input_frame() { return frame; }
+
+void begin_input_frame()
+{
+    if (demo != nullptr) {
+        const int last = demo->ended ? demo->end.frame
+                         : demo->inputs.empty() ? 0
+                                                : demo->inputs.back().place.frame;
+        if (frame >= last) {
+            stop_playback();
+        }
+    }
+    if (frame == 0) {
+        started = std::chrono::steady_clock::now();
+        if (record_fd >= 0) {
+            std::signal(SIGINT, end_recording_on_signal);
+            std::signal(SIGTERM, end_recording_on_signal);
+        }
+    }
+    frame = frame + 1;
+    wait_now = static_cast<std::sig_atomic_t>(InputWait::kPlay);
+    reads = 0;
+}
+
+void note_input_wait(InputWait wait)
+{
+    if (static_cast<InputWait>(wait_now) != wait) {
+        wait_now = static_cast<std::sig_atomic_t>(wait);
+        reads = 0;
+    }
+}
+
+bool playing_demo() { return demo != nullptr; }
+
+int next_demo_input(SDL_Event* event)
+{
+    watch_viewer();
+    if (next_index == demo->inputs.size()) {
+        if (recording_stopped_here()) {
+            stop_playback();
+        }
+        return 0;
+    }
+    const DemoInput& input = demo->inputs[next_index];
+    if (input.place.frame < frame) {
+        std::fprintf(stderr, "frostrun: demo '%s': out of step at frame %d\n", demo_path,
+                     static_cast<int>(frame));
+        std::exit(1);
+    }
+    if (input.place.frame != frame || input.place.wait != static_cast<InputWait>(wait_now) ||
+        input.place.reads != reads) {
+        return 0;
+    }
+    next_index += 1;
+    *event = SDL_Event{};
+    event->type = SDL_KEYDOWN;
+    event->key.type = SDL_KEYDOWN;
+    event->key.state = SDL_PRESSED;
+    event->key.keysym.sym = static_cast<SDLKey>(input.value);
+    return 1;
+}
+
+void note_empty_read() { reads = reads + 1; }
+
+void record_input(const SDL_Event& event)
+{
+    if (record_fd < 0 || event.type != SDL_KEYDOWN) {
+        return;
+    }
+    const DemoInput input = {place_now(), DemoKind::kKey, event.key.keysym.sym};
+    write_record(record_line, format_demo_input(record_line, input));
+}
