@@ -219,6 +219,17 @@ else
         [ "$(ls -A /)" = "$before" ] || { echo "a folder was made in /"; return 1; }
     }
     check "launcher keeps its log under the home, or nowhere" log_folders
+    # Demo files named from the player's folder; the timed report on the terminal.
+    demo_files() {
+        printf 'frostrun-demo 1\ngame 0.1\n2 play 0 key 113\nend 2 play 1\n' \
+            >"$elsewhere/a.demo"
+        (cd "$elsewhere" && "$launcher" --timedemo a.demo --frame-sums=sums \
+            >"$scratch/stdout" 2>/dev/null) || return 1
+        grep -q '^2 frames, ' "$scratch/stdout" && [ "$(wc -l <"$elsewhere/sums")" -eq 2 ] ||
+            { cat "$scratch/stdout"; return 1; }
+        rm "$elsewhere/a.demo" "$elsewhere/sums"
+    }
+    check "launcher finds demo files from the player's folder" demo_files
     check "desktop entry validates" \
         desktop-file-validate "$prefix/share/applications/frostrun.desktop"
     check "man page renders and names the folders of the build" man_renders \

@@ -21,8 +21,11 @@ std::string read(std::vector<const char*> args)
     args.insert(args.begin(), "/usr/libexec/frostrun/frostrun");
     const CommandLine line = read_command_line(static_cast<int>(args.size()), args.data());
     const char* answers[] = {"play", "help", "version", ""};
+    const char* demos[] = {"", " record ", " play ", " timedemo "};
     return answers[line.answer] + (line.answer == CommandLine::kMistake ? line.mistake
-        : " x" + std::to_string(line.scale) + (line.full_screen ? " full" : ""));
+        : " x" + std::to_string(line.scale) + (line.full_screen ? " full" : "") +
+          demos[line.demo] + line.demo_file +
+          (line.frame_sums_file.empty() ? "" : " sums " + line.frame_sums_file));
 }
 
 // The one line a mistake gives.
@@ -81,6 +84,13 @@ TEST(CommandLine, ReadsEveryGoodSpellingAndGivesOneLineForEachMistake)
         {{"--"}, says("unexpected argument '--'")},
         {{"--fullscreen", "stray"}, says("unexpected argument 'stray'")},
         {{"a\nb\x1b"}, says("unexpected argument 'a\\x0Ab\\x1B'")},
+        {{"--record", "a.demo"}, "play x1 record a.demo"},
+        {{"--timedemo=d", "--frame-sums", "s"}, "play x1 timedemo d sums s"},
+        {{"--play", "--scale", "--scale", "2"}, "play x2 play --scale"},
+        {{"--record"}, says("--record needs a file")}, {{"--play="}, says("--play needs a file")},
+        {{"--record", "a", "--timedemo", "b"},
+         says("--record, --play and --timedemo go one at a time")},
+        {{"--frame-sums", "a", "--frame-sums=b"}, says("--frame-sums given twice")},
     };
     for (const auto& [args, expected] : cases) {
         EXPECT_EQ(read(args), expected) << (args.empty() ? "" : args[0]);
