@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -142,8 +143,9 @@ TEST(Demo, RefusesEveryBadFileWithOneLineAndStatusTwo)
         EXPECT_EQ(run_game("--timedemo " + path, "SDL_VIDEODRIVER=none"),
                   "2||frostrun: demo '" + path + "': " + problem + "\n");
     }
-    EXPECT_EQ(run_game("--play " + temp("missing")),
-              "2||frostrun: demo '" + temp("missing") + "': cannot open: No such file or directory\n");
+    const std::string missing = temp("missing");
+    EXPECT_EQ(run_game("--play " + missing),
+              "2||frostrun: demo '" + missing + "': cannot open: No such file or directory\n");
     EXPECT_EQ(run_game("--play /"), "2||frostrun: demo '/': cannot read: Is a directory\n");
 }
 
@@ -211,13 +213,16 @@ TEST(Demo, RecordedGamePlaysBackWithTheSamePictures)
     const std::string answer = run_game(timedemo, "SDL_VIDEODRIVER=dummy");
     EXPECT_EQ(answer.substr(0, 14), "0|1011 frames,") << answer;
     EXPECT_TRUE(slurp(sums) == recorded);
-    run_game(timedemo, "SDL_VIDEODRIVER=dummy ASAN_OPTIONS=verify_asan_link_order=0 "
-                       "LD_PRELOAD=" OTHER_RAND);
+    std::remove(sums.c_str());
+    const std::string preloaded = "SDL_VIDEODRIVER=dummy LD_PRELOAD=" OTHER_RAND
+                                  " ASAN_OPTIONS=verify_asan_link_order=0";
+    EXPECT_EQ(run_game(timedemo, preloaded).substr(0, 14), "0|1011 frames,");
     EXPECT_TRUE(slurp(sums) == recorded);
 
     const std::string text = slurp(demo);
     const std::size_t cut = text.find(" key", text.find("\n746 play"));
     std::ofstream(demo, std::ios::binary) << text.substr(0, cut);
+    std::remove(sums.c_str());
     EXPECT_EQ(run_game(timedemo, "SDL_VIDEODRIVER=dummy").substr(0, 14), "0|730 frames, ");
     EXPECT_TRUE(slurp(sums) == recorded.substr(0, recorded.find("\n731 ") + 1));
 }
