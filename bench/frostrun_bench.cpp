@@ -6,6 +6,7 @@
 // With --present RUNS it measures instead the present of a scaled picture
 // against a plain memcpy of the window's bytes.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,7 @@
 
 #include "alloc_count.h"
 #include "autopilot.h"
+#include "base/demo_input.h"
 #include "loop/game_loop.h"
 #include "base/picture_scaler.h"
 #include "base/surfaces.h"
@@ -222,6 +224,7 @@ int main(int argc, char** argv)
     long max_frames = 60000;
     int stop_level = 8, naive_every = 16, startup_runs = 20, present_runs = 0;
     const char* assets = FROSTRUN_ASSET_DIR;
+    const char* record = nullptr;  // a demo of the session, to count its writes' allocations too
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--frames") max_frames = std::atol(argv[i + 1]);
@@ -230,6 +233,7 @@ int main(int argc, char** argv)
         else if (option == "--startup-runs") startup_runs = std::atoi(argv[i + 1]);
         else if (option == "--assets") assets = argv[i + 1];
         else if (option == "--present") present_runs = std::atoi(argv[i + 1]);
+        else if (option == "--record") record = argv[i + 1];
         else if (option == "--first-frame-child") {
             const char* start = argv[i + 1];
             for (int j = i + 2; j + 1 < argc; j += 2) {
@@ -237,7 +241,7 @@ int main(int argc, char** argv)
             }
             return first_frame_child(assets, std::atoll(start));
         } else {
-            std::fprintf(stderr, "usage: %s [--frames N] [--levels L] [--naive-every N] [--startup-runs N] [--assets DIR] [--present RUNS]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--frames N] [--levels L] [--naive-every N] [--startup-runs N] [--assets DIR] [--present RUNS] [--record DEMO]\n", argv[0]);
             return 2;
         }
     }
@@ -260,6 +264,10 @@ int main(int argc, char** argv)
     dup2(null_fd, 2);
     close(null_fd);
     enter_game_dir(assets);
+    if (record != nullptr && !start_recording(record)) {
+        std::fprintf(report, "%s: %s\n", record, std::strerror(errno));
+        return 2;
+    }
 
     autopilot::Pilot pilot;
     autopilot::answer_intros();
