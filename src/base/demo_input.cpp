@@ -110,18 +110,34 @@ void watch_viewer()
     } while (paused);
 }
 
-// True when the recorded game stopped where the game now waits: nothing
-// left to play and no input to end the wait.
-bool recording_stopped_here()
+// A demo that no longer fits the game (edited by hand, or recorded by a
+// game that differs): said once, and the playback ends as a failure.
+[[noreturn]] void out_of_step()
 {
-    if (static_cast<InputWait>(wait_now) == InputWait::kPlay) {
-        return false;
+    std::fprintf(stderr, "frostrun: demo '%s': out of step with the game at frame %d\n",
+                 demo_path, static_cast<int>(frame));
+    finish_playback();
+    std::exit(1);
+}
+
+// In a wait, which only an input ends, with no input left: the recording
+// stopped in this very wait (the playback ends once it has shown as many
+// reads), or the demo lacks the input that ended it.
+void check_wait_without_input()
+{
+    const InputWait wait = static_cast<InputWait>(wait_now);
+    if (wait == InputWait::kPlay) {
+        return;
     }
-    if (!demo->ended || frame > demo->end.frame) {
-        return true;
+    if (!demo->ended) {
+        stop_playback();
     }
-    return frame == demo->end.frame &&
-           (static_cast<InputWait>(wait_now) != demo->end.wait || reads >= demo->end.reads);
+    if (frame != demo->end.frame || wait != demo->end.wait) {
+        out_of_step();
+    }
+    if (reads >= demo->end.reads) {
+        stop_playback();
+    }
 }
 
 }  // namespace
@@ -227,19 +243,20 @@ int next_demo_input(SDL_Event* event)
 {
     watch_viewer();
     if (next_index == demo->inputs.size()) {
-        if (recording_stopped_here()) {
-            stop_playback();
-        }
+        check_wait_without_input();
         return 0;
     }
     const DemoInput& input = demo->inputs[next_index];
-    if (input.place.frame < frame) {
-        std::fprintf(stderr, "frostrun: demo '%s': out of step at frame %d\n", demo_path,
-                     static_cast<int>(frame));
-        std::exit(1);
+    const InputWait wait = static_cast<InputWait>(wait_now);
+    const bool here = input.place.frame == frame && input.place.wait == wait;
+    if (input.place.frame < frame || (here && input.place.reads < reads)) {
+        out_of_step();
     }
-    if (input.place.frame != frame || input.place.wait != static_cast<InputWait>(wait_now) ||
-        input.place.reads != reads) {
+    if (!here || input.place.reads != reads) {
+        // A wait ends only with an input: the next one must be read in it.
+        if (wait != InputWait::kPlay && !here) {
+            out_of_step();
+        }
         return 0;
     }
     next_index += 1;
