@@ -220,6 +220,7 @@ TEST(Demo, RecordedGamePlaysBackWithTheSamePictures)
     EXPECT_TRUE(slurp(sums) == recorded);
 
     const std::string text = slurp(demo);
+    EXPECT_NE(text.find(" intro 3 key 32\n"), std::string::npos);  // after three pulses
     const std::size_t cut = text.find(" key", text.find("\n746 play"));
     std::ofstream(demo, std::ios::binary) << text.substr(0, cut);
     std::remove(sums.c_str());
