@@ -7,8 +7,10 @@ Runs the game in Xvfb (tools/xwindow.py) from a folder holding its two
 images, presses right, left, a key outside the direction table, up, space,
 shift and q, and checks in screenshots what a player sees: the caption,
 the backdrop, the figure where the keys moved it, the score digits and the
-three life icons; then standard output, standard error and status 0. Then
-the same start, Right and q with --scale 2 and --fullscreen, sharp at 2x.
+three life icons; then standard output, standard error and status 0. That
+game is recorded (--record) and played back with --play in the window and
+with --timedemo headless: the same pictures (--frame-sums). Then the same
+start, Right and q with --scale 2 and --fullscreen, sharp at 2x.
 """
 import os
 import re
@@ -162,6 +164,20 @@ def check_output(out, err, least):
     assert len(frames) > least, f"only {len(frames)} frames"
 
 
+def plays_back(game, folder, env):
+    """The recorded game shows the very pictures of its recording when
+    played back in the window and headless, without pacing."""
+    with open(os.path.join(folder, "recorded.sums")) as sums:
+        recorded = sums.read()
+    for option, more in ("--play", {}), ("--timedemo", {"SDL_VIDEODRIVER": "dummy"}):
+        played = subprocess.run([game, option, "game.demo", "--frame-sums", "played.sums"],
+                                cwd=folder, env=dict(env, **more), timeout=60,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        assert played.returncode == 0, f"{option}: exit status {played.returncode}"
+        with open(os.path.join(folder, "played.sums")) as sums:
+            assert sums.read() == recorded, f"{option}: not the recorded game's pictures"
+
+
 def main(argv):
     if len(argv) != 1:
         sys.exit(__doc__)
@@ -179,17 +195,22 @@ def main(argv):
             server = xwindow.XServer(*SCREEN)
             # libX11's input method leaks a few bytes, which a sanitizer build reports.
             asan = os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
-            env = dict(server.env, ASAN_OPTIONS=asan)
+            env = dict(server.env, ASAN_OPTIONS=asan, XDG_DATA_HOME=folder)
             for options, run, least in runs:
+                # The plain run is recorded, and played back below.
+                demo = [] if options else ["--record", "game.demo", "--frame-sums", "recorded.sums"]
                 with open(os.path.join(folder, "out"), "w+") as out, \
                         open(os.path.join(folder, "err"), "w+") as err:
-                    game = subprocess.Popen([os.path.abspath(argv[0]), *options], cwd=folder,
+                    game = subprocess.Popen([os.path.abspath(argv[0]), *options, *demo], cwd=folder,
                                             env=env, stdout=out, stderr=err)
                     run(server, game, pictures, options)
                     out.seek(0)
                     err.seek(0)
                     check_output(out.read(), err.read(), least)
-            print("the figure walked, turned, stood and jumped; q ended it; 2x and full screen too")
+                if not options:
+                    plays_back(os.path.abspath(argv[0]), folder, env)
+            print("the figure walked, turned, stood and jumped; q ended it; its demo played back"
+                  " with the same pictures; 2x and full screen too")
         except AssertionError as failure:
             sys.exit(f"FAILED ({' '.join(options) or 'no option'}): {failure}")
         finally:
