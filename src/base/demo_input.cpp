@@ -37,6 +37,7 @@ bool finished = false;
 int report_fd = -1;  // standard output as it was, for a timed playback's report
 std::chrono::steady_clock::time_point started;
 
+// The place of the read under way.
 DemoPlace place_now()
 {
     return {static_cast<int>(frame), static_cast<InputWait>(wait_now), static_cast<int>(reads)};
@@ -76,6 +77,7 @@ extern "C" void end_recording_on_signal(int signal_number)
     std::raise(signal_number);
 }
 
+// The playback has shown all it holds: its report, and the run ends.
 [[noreturn]] void stop_playback()
 {
     finish_playback();
