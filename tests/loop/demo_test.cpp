@@ -34,7 +34,22 @@ std::string slurp(const std::string& path)
     return text.str();
 }
 
-std::string temp(const std::string& name) { return testing::TempDir() + "demo_test_" + name; }
+// A file of this test process's own: the tests run side by side.
+std::string temp(const std::string& name)
+{
+    return testing::TempDir() + "demo_test_" + std::to_string(getpid()) + "_" + name;
+}
+
+// The files a test leaves, removed when its process ends.
+const struct RemoveTemps {
+    ~RemoveTemps()
+    {
+        for (const char* name : {"out", "err", "bad.demo", "game.demo", "recorded.sums",
+                                 "played.sums"}) {
+            std::remove(temp(name).c_str());
+        }
+    }
+} remove_temps;
 
 // Runs the game binary in the images' folder, headless, with `args` for
 // the shell: answers "STATUS|STDOUT|STDERR" (the caption and the audio
