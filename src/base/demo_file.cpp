@@ -35,6 +35,9 @@ struct KindName {
 };
 constexpr KindName kKindNames[] = {
     {DemoKind::kKey, "key", SDLK_LAST - 1},
+    {DemoKind::kClose, "close", 0},
+    {DemoKind::kFocusIn, "focus-in", SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS | SDL_APPACTIVE},
+    {DemoKind::kFocusOut, "focus-out", SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS | SDL_APPACTIVE},
 };
 
 // ---- Reading -------------------------------------------------------------

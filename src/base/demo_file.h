@@ -2,7 +2,8 @@
 // read it, so that playing them back gives the same game. A text file:
 //   frostrun-demo 1            the format and its version
 //   game 0.1                   the version of the game that recorded it
-//   FRAME WAIT READS KIND [VALUE]   one line per input, in the order read
+//   FRAME WAIT READS KIND [VALUE]   one line per input, in the order read:
+//                              key SYM, close, focus-in BITS or focus-out BITS
 //   end FRAME WAIT READS       where the recorded game stopped
 // FRAME counts frames of play from 1; WAIT is play, intro (the level
 // intro), pause or over (the game-over screen); READS counts the reads
@@ -18,8 +19,10 @@
 
 #include "base/input.h"
 
-// The kinds of input a demo holds: a key pressed (its SDL key number).
-enum class DemoKind : unsigned char { kKey };
+// The kinds of input a demo holds: a key pressed (its SDL key number), the
+// window's close button, and the window gaining or losing the mouse, the
+// keyboard or its place on screen (SDL's SDL_APP* bits).
+enum class DemoKind : unsigned char { kKey, kClose, kFocusIn, kFocusOut };
 
 // Where the game was when it read an input.
 struct DemoPlace {

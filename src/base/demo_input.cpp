@@ -263,10 +263,22 @@ int next_demo_input(SDL_Event* event)
     }
     next_index += 1;
     *event = SDL_Event{};
-    event->type = SDL_KEYDOWN;
-    event->key.type = SDL_KEYDOWN;
-    event->key.state = SDL_PRESSED;
-    event->key.keysym.sym = static_cast<SDLKey>(input.value);
+    switch (input.kind) {
+    case DemoKind::kKey:
+        event->key.type = SDL_KEYDOWN;
+        event->key.state = SDL_PRESSED;
+        event->key.keysym.sym = static_cast<SDLKey>(input.value);
+        break;
+    case DemoKind::kClose:
+        event->type = SDL_QUIT;
+        break;
+    case DemoKind::kFocusIn:
+    case DemoKind::kFocusOut:
+        event->active.type = SDL_ACTIVEEVENT;
+        event->active.gain = input.kind == DemoKind::kFocusIn ? 1 : 0;
+        event->active.state = static_cast<Uint8>(input.value);
+        break;
+    }
     return 1;
 }
 
@@ -274,9 +286,19 @@ void note_empty_read() { reads = reads + 1; }
 
 void record_input(const SDL_Event& event)
 {
-    if (record_fd < 0 || event.type != SDL_KEYDOWN) {
+    if (record_fd < 0) {
         return;
     }
-    const DemoInput input = {place_now(), DemoKind::kKey, event.key.keysym.sym};
+    DemoInput input = {place_now(), DemoKind::kKey, 0};
+    if (event.type == SDL_KEYDOWN) {
+        input.value = event.key.keysym.sym;
+    } else if (event.type == SDL_QUIT) {
+        input.kind = DemoKind::kClose;
+    } else if (event.type == SDL_ACTIVEEVENT && event.active.state != 0) {
+        input.kind = event.active.gain != 0 ? DemoKind::kFocusIn : DemoKind::kFocusOut;
+        input.value = event.active.state;
+    } else {
+        return;  // nothing the game takes from it
+    }
     write_record(record_line, format_demo_input(record_line, input));
 }

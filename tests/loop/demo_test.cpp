@@ -25,6 +25,7 @@ namespace {
 const std::string kHeader = "frostrun-demo 1\ngame 0.1\n";
 const std::string kDemo = kHeader +
                           "3 play 0 key 275\n40 play 0 key 32\n40 play 0 key 276\n"
+                          "41 play 0 close\n50 play 0 focus-out 6\n60 play 0 focus-in 6\n"
                           "900 intro 0 key 113\n900 intro 7 key 113\nend 1012 play 1\n";
 
 std::string slurp(const std::string& path)
@@ -146,6 +147,7 @@ TEST(Demo, RefusesEveryBadFileWithOneLineAndStatusTwo)
          "line 3: frame number '1000000000' is not one from 1 to 999999999"},
         {kHeader + "5 play 0 key 400\n", "line 3: key value out of range"},
         {kHeader + "5 play 0 joystick 3\n", "line 3: unknown kind of input 'joystick'"},
+        {kHeader + "5 play 0 close 1\n", "line 3: close value out of range"},
         {kHeader + "5 nap 0 key 32\n", "line 3: unknown wait 'nap'"},
         {kHeader + "5 play  0 key 32\n", "line 3: not an input line"},
         {kHeader + "end 5 play 0\n5 play 0 key 32\n", "line 4: a line after the end record"},
