@@ -1,7 +1,6 @@
 #include "loop/command_line.h"
 
 #include <cstdio>
-#include <iterator>
 #include <string_view>
 
 namespace {
@@ -67,40 +66,82 @@ bool is_scale(std::string_view value)
     return value.size() == 1 && value[0] >= '1' && value[0] <= kMaxScaleDigit;
 }
 
+// The demo that an option taking a demo file asks for; kNoDemo for any
+// other option.
+CommandLine::Demo demo_option(std::string_view name)
+{
+    if (name == "--record") {
+        return CommandLine::kRecord;
+    }
+    if (name == "--play") {
+        return CommandLine::kPlayBack;
+    }
+    return name == "--timedemo" ? CommandLine::kTimedemo : CommandLine::kNoDemo;
+}
+
 }  // namespace
 
 CommandLine read_command_line(int argc, const char* const* argv)
 {
-    // The options; those from --record on take a file.
-    constexpr std::string_view kNames[] = {"--scale", "--fullscreen", "--help", "--version",
-                                           "--record", "--play", "--timedemo", "--frame-sums"};
-    constexpr std::size_t kFirstFile = 4;
-    constexpr std::size_t kFrameSums = 7;
     CommandLine line;
-    bool seen[std::size(kNames)] = {};
+    bool scale_seen = false;
+    bool full_screen_seen = false;
+    bool help_seen = false;
+    bool version_seen = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         const std::size_t equals = argument.find('=');
         const std::string_view name = argument.substr(0, equals);
         const bool has_value = equals != std::string_view::npos;
-        std::size_t option = 0;
-        while (option < std::size(kNames) && kNames[option] != name) {
-            ++option;
+        // The options that take a file: a demo's, or the frame sums'.
+        const CommandLine::Demo demo = demo_option(name);
+        if (demo != CommandLine::kNoDemo || name == "--frame-sums") {
+            const bool twice = demo == CommandLine::kNoDemo ? !line.frame_sums_file.empty()
+                                                            : demo == line.demo;
+            if (twice) {
+                return mistake(std::string(name) + " given twice");
+            }
+            if (demo != CommandLine::kNoDemo && line.demo != CommandLine::kNoDemo) {
+                return mistake("--record, --play and --timedemo go one at a time");
+            }
+            std::string_view file;
+            if (has_value) {
+                file = argument.substr(equals + 1);
+            } else if (i + 1 < argc) {
+                file = argv[++i];
+            }
+            if (file.empty()) {
+                return mistake(std::string(name) + " needs a file");
+            }
+            if (demo == CommandLine::kNoDemo) {
+                line.frame_sums_file = file;
+            } else {
+                line.demo = demo;
+                line.demo_file = file;
+            }
+            continue;
         }
-        if (option == std::size(kNames)) {
-            if (argument.empty()) {
-                return mistake("empty argument");
-            }
-            if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
-                return mistake("unknown option " + shown(argument));
-            }
+        bool* seen = nullptr;
+        if (name == "--scale") {
+            seen = &scale_seen;
+        } else if (name == "--fullscreen") {
+            seen = &full_screen_seen;
+        } else if (name == "--help") {
+            seen = &help_seen;
+        } else if (name == "--version") {
+            seen = &version_seen;
+        } else if (argument.empty()) {
+            return mistake("empty argument");
+        } else if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
+            return mistake("unknown option " + shown(argument));
+        } else {
             return mistake("unexpected argument " + shown(argument));
         }
-        if (seen[option]) {
+        if (*seen) {
             return mistake(std::string(name) + " given twice");
         }
-        seen[option] = true;
-        if (option != 0 && option < kFirstFile) {
+        *seen = true;
+        if (name != "--scale") {
             if (has_value) {
                 return mistake(std::string(name) + " takes no value");
             }
@@ -116,21 +157,6 @@ CommandLine read_command_line(int argc, const char* const* argv)
             value = argument.substr(equals + 1);
         } else if (i + 1 < argc) {
             value = argv[++i];
-        }
-        if (option >= kFirstFile) {
-            if (value.empty()) {
-                return mistake(std::string(name) + " needs a file");
-            }
-            if (option == kFrameSums) {
-                line.frame_sums_file = value;
-                continue;
-            }
-            if (line.demo != CommandLine::kNoDemo) {
-                return mistake("--record, --play and --timedemo go one at a time");
-            }
-            line.demo = static_cast<CommandLine::Demo>(option - kFirstFile + 1);
-            line.demo_file = value;
-            continue;
         }
         if (value.empty()) {
             return mistake("--scale needs a value, a whole number from 1 to 6");

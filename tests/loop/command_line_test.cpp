@@ -91,6 +91,7 @@ TEST(CommandLine, ReadsEveryGoodSpellingAndGivesOneLineForEachMistake)
         {{"--record", "a", "--timedemo", "b"},
          says("--record, --play and --timedemo go one at a time")},
         {{"--frame-sums", "a", "--frame-sums=b"}, says("--frame-sums given twice")},
+        {{"--play", "a", "--play=b"}, says("--play given twice")},
     };
     for (const auto& [args, expected] : cases) {
         EXPECT_EQ(read(args), expected) << (args.empty() ? "" : args[0]);
