@@ -1,5 +1,5 @@
 // The opponent's throw against the figure, through opponent_pass, at what
-// the replays do not pin down: the exact reach, a jump, the hundreds.
+// the replays do not pin down: the exact reach and a jump.
 #include <gtest/gtest.h>
 
 #include "screens/lives.h"
@@ -8,8 +8,6 @@
 #include "world/world_state.h"
 
 namespace {
-
-constexpr int kScoreX[3] = {540, 550, 560};
 
 // An opponent at `x` throwing `speed` pixels a tick, resting 7 ticks after
 // a throw, and the figure on the ground at x 300.
