@@ -8,8 +8,11 @@
 // step; step 1 is the start-up), "intro N EVENT..." (one event per pulse of
 // the N-th intro; q follows them, and answers every other intro at once),
 // "cost MS" (virtual time each presented picture takes), "clock MS" (start
-// of the clock) and "limit STEPS"; '#' starts a comment. --steps stops a
-// script early. --trace writes "STEP HASH" for every presented picture.
+// of the clock) and "limit STEPS"; '#' starts a comment. A script that
+// cannot be read, holds no line to play or names an unknown event ends
+// the run with status 2. --steps stops a script early. --trace writes
+// "STEP HASH" for every presented picture, then "end STEP". --dump writes
+// picture FLIP as the window showed it.
 // --page-flipping makes the video mode claim two alternating buffers.
 // --scale N plays in a window N times the size, --desktop WxHxD full screen
 // on a desktop of that size and depth: the trace hashes each picture taken
@@ -20,6 +23,7 @@
 // --random plays one game of random input and checks the game's invariants
 // after every frame (the soak; tests/replay/runs.py runs many).
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -259,16 +263,24 @@ struct Script {
     int limit = 100000;
 };
 
+// Reads a script; a file that cannot be read, holds no line to play or
+// names an unknown event is refused with a message naming it.
 bool read_script(const char* path, Script& script)
 {
     fake::Platform& fake = fake::platform();
     std::ifstream file(path);
+    if (!file) {
+        std::fprintf(stderr, "%s: cannot read it: %s\n", path, std::strerror(errno));
+        return false;
+    }
+    bool played = false;
     for (std::string line; std::getline(file, line);) {
         std::istringstream words(line.substr(0, line.find('#')));
         std::string head;
         if (!(words >> head)) {
             continue;
         }
+        played = true;
         if (head == "cost" || head == "clock" || head == "limit") {
             unsigned long value = 0;
             words >> value;
@@ -294,7 +306,10 @@ bool read_script(const char* path, Script& script)
             events->push_back(event);
         }
     }
-    return true;
+    if (!played) {
+        std::fprintf(stderr, "%s: no line to play\n", path);
+    }
+    return played;
 }
 
 }  // namespace
@@ -306,8 +321,11 @@ int main(int argc, char** argv)
         return soak(static_cast<unsigned>(std::atol(argv[2])), std::atol(argv[3]));
     }
     Script script;
-    if (argc < 2 || !read_script(argv[1], script)) {
+    if (argc < 2) {
         std::fprintf(stderr, "usage: see the head of tests/replay/play.cpp\n");
+        return 2;
+    }
+    if (!read_script(argv[1], script)) {
         return 2;
     }
     FILE* trace = nullptr;
@@ -344,6 +362,9 @@ int main(int argc, char** argv)
     long flips = 0;
     fake::platform().on_flip = [&](SDL_Surface* video) {
         ++flips;
+        if (flips == dump_flip) {
+            SDL_SaveBMP(video, dump_file);
+        }
         const bool scaled = video->w != unscaled->w || video->h != unscaled->h;
         if (scaled && !unscale(video, unscaled)) {
             std::fprintf(stderr, "picture %ld is not the game's, sharply scaled\n", flips);
@@ -352,9 +373,6 @@ int main(int argc, char** argv)
         if (trace != nullptr) {
             SDL_Surface* picture = scaled ? unscaled : video;
             std::fprintf(trace, "%d %016llx\n", step, harness::picture_hash(picture));
-        }
-        if (flips == dump_flip) {
-            SDL_SaveBMP(video, dump_file);
         }
     };
     session::on_intro([&](int intro, int pulse) {
