@@ -1,33 +1,17 @@
 // The one driver of whole games: the real game code, headless on the
-// virtual clock, fed with scripted or random events.
+// virtual clock, fed with scripted or random events (run in a folder with
+// the two images; standard output is the game's own). Its script lines,
+// events, options and statuses: docs/testing.md, "The whole-game driver".
 //   frostrun_play SCRIPT [--steps N] [--trace FILE] [--dump FLIP FILE.bmp]
 //                 [--page-flipping] [--plain] [--scale N | --desktop WxHxD]
 //   frostrun_play --random SEED FRAMES
-// run in a folder with the two images; standard output is the game's own.
-// A script holds lines "STEP EVENT..." (events put in the queue before that
-// step; step 1 is the start-up), "intro N EVENT..." (one event per pulse of
-// the N-th intro; q follows them, and answers every other intro at once),
-// "cost MS" (virtual time each presented picture takes), "clock MS" (start
-// of the clock) and "limit STEPS"; '#' starts a comment. A script that
-// cannot be read, holds no line to play or names an unknown event ends
-// the run with status 2. --steps stops a script early. --trace writes
-// "STEP HASH" for every presented picture, then "end STEP". --dump writes
-// picture FLIP as the window showed it.
-// --page-flipping makes the video mode claim two alternating buffers.
-// --scale N plays in a window N times the size, --desktop WxHxD full screen
-// on a desktop of that size and depth: the trace hashes each picture taken
-// back to one 16-bit pixel per block, and a picture that is not the game's
-// with each pixel repeated, on black, stops the run with status 4.
-// --plain runs the game without its speed-ups: the backdrop kept in its
-// own format and every particle blitted (see the two stand-ins below).
-// --random plays one game of random input and checks the game's invariants
-// after every frame (the soak; tests/replay/runs.py runs many).
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -37,7 +21,6 @@
 #include <vector>
 
 #include "loop/game_loop.h"
-#include "replay/session.h"
 #include "screens/bursts.h"
 #include "screens/lives.h"
 #include "screens/score_display.h"
@@ -45,6 +28,104 @@
 #include "support/harness.h"
 #include "world/world_state.h"
 #include "world/world_tick.h"
+
+// The driver is linked with --wrap=SDL_UpperBlit, so the game's blits
+// pass through here: the figure is the one thing copied from a 40 x 65
+// cell of the sheet, and its destination is the figure's own rectangle; a
+// particle is the sheet's pixel (0, 0).
+extern "C" int __real_SDL_UpperBlit(SDL_Surface*, SDL_Rect*, SDL_Surface*, SDL_Rect*);
+
+namespace {
+const SDL_Rect* figure_rect = nullptr;
+long particles_blitted = 0;
+int level_before_step = 0;
+int intros = 0;
+int pulses = 0;
+}  // namespace
+
+extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* from, SDL_Surface* dst,
+                                    SDL_Rect* to)
+{
+    constexpr SDL_Rect kParticle = {0, 0, 1, 1};
+    constexpr Uint16 kFigureWidth = 40;
+    constexpr Uint16 kFigureHeight = 65;
+    if (from != nullptr && from->w == kFigureWidth && from->h == kFigureHeight) {
+        figure_rect = to;
+    }
+    if (from != nullptr && from->x == kParticle.x && from->y == kParticle.y &&
+        from->w == kParticle.w && from->h == kParticle.h) {
+        particles_blitted += 1;
+    }
+    return __real_SDL_UpperBlit(src, from, dst, to);
+}
+
+namespace {
+
+// Puts one event into SDL's queue (names: docs/testing.md); false for a
+// name it does not know; with `queue` false it only checks the name.
+bool push(const std::string& event, bool queue = true)
+{
+    static const std::map<std::string, SDLKey> keys = {
+        {"Right", SDLK_RIGHT}, {"Left", SDLK_LEFT}, {"Up", SDLK_UP},     {"Down", SDLK_DOWN},
+        {"Space", SDLK_SPACE}, {"q", SDLK_q},       {"Shift", SDLK_LSHIFT}, {"a", SDLK_a}};
+    const size_t star = event.find('*');
+    const int count = star == std::string::npos ? 1 : std::atoi(event.c_str() + star + 1);
+    std::string name = event.substr(0, star);
+    SDL_Event e{};
+    if (name == "mouse") {
+        e.type = SDL_MOUSEMOTION;
+        e.motion = {SDL_MOUSEMOTION, 0, 0, 320, 240, 5, -3};
+    } else if (name == "click") {
+        e.type = SDL_MOUSEBUTTONDOWN;
+        e.button = {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 100, 100};
+    } else if (name == "close") {
+        e.type = SDL_QUIT;
+    } else {
+        const bool release = !name.empty() && name[0] == '-';
+        const auto key = keys.find(release ? name.substr(1) : name);
+        if (key == keys.end()) {
+            return false;
+        }
+        e.type = release ? SDL_KEYUP : SDL_KEYDOWN;
+        e.key.type = e.type;
+        e.key.state = release ? SDL_RELEASED : SDL_PRESSED;
+        e.key.keysym.sym = key->second;
+    }
+    for (int i = 0; queue && i < count; ++i) {
+        SDL_PushEvent(&e);
+    }
+    return true;
+}
+
+// Calls `answer` at every pulse of a level intro with the number of the
+// intro in this run and of the pulse in it (1, 2, ...), to push keys.
+// The intro raises the level before it waits, and a crash never does: a
+// 100 ms wait in a step that raised the level is an intro's pulse.
+void on_intro(std::function<void(int intro, int pulse)> answer)
+{
+    fake::platform().on_delay = [answer](Uint32 ms) {
+        static int intro_level = 0;
+        const int level = world_state().level;
+        if (ms != 100 || level == level_before_step) {
+            return;
+        }
+        if (level != intro_level) {
+            intro_level = level;
+            intros += 1;
+            pulses = 0;
+        }
+        answer(intros, ++pulses);
+    };
+}
+
+// Runs one step of the game; answers what game_step answers.
+int play_step()
+{
+    level_before_step = world_state().level;
+    return game_step();
+}
+
+}  // namespace
 
 namespace {
 
@@ -173,7 +254,7 @@ void check_frame(int lives_before, int level_before)
     constexpr int kMaxIcons = 9;        // the tenth catch ends the level instead
     constexpr int kPuffLife = 30;       // ticks a puff lasts
     constexpr int kFountainLife = 120;  // and a fountain
-    const SDL_Rect& figure = *session::figure();
+    const SDL_Rect& figure = *figure_rect;
     fail_if(figure.x < 0 || figure.x > kRightmostX, "figure beyond the screen's edges");
     fail_if(figure.y < kHighestY || figure.y > kGroundY, "figure off its ground");
     fail_if(lives_left() < 0 || lives_left() > lives_before, "lives out of range or gained");
@@ -217,35 +298,35 @@ int soak(unsigned seed, long max_frames)
         }
         return pick({"-Right", "-Left", "-Space", "-q", "mouse", "click", "close"});
     };
-    session::on_intro([&](int, int) { session::push(chance(3) ? std::string("q") : any_event()); });
+    on_intro([&](int, int) { push(chance(3) ? std::string("q") : any_event()); });
 
-    session::step();  // start-up
+    play_step();  // start-up
     int answer = 'Y';
     while (static_cast<char>(answer) == 'Y') {
         ++frame;
         fake.frame_cost_ms = cost + static_cast<Uint32>(random() % 3);
         if (chance(key_rate)) {
-            session::push(any_key());
+            push(any_key());
         }
         if (jump_rate != 0 && chance(jump_rate)) {
-            session::push("Space");
+            push("Space");
         }
         if (chance(40)) {
-            session::push(any_event());
+            push(any_event());
         }
         const bool quit = frame == end;
         // Now and then more events than any queue holds in one frame.
         constexpr int kFloodEvents = 300;
         const bool flood = !quit && chance(5000);
         for (int i = 0; flood && i < kFloodEvents; ++i) {
-            session::push(any_event());
+            push(any_event());
         }
         if (quit) {
-            session::push("q");
+            push("q");
         }
         const int lives = lives_left();
         const int level = world_state().level;
-        answer = session::step();
+        answer = play_step();
         check_frame(lives, level);
         const bool ended = static_cast<char>(answer) == 'N';
         fail_if(ended && !quit && lives_left() != 0, "ended with lives left");
@@ -299,7 +380,7 @@ bool read_script(const char* path, Script& script)
             events = &script.at_intro[std::atoi(head.c_str())];
         }
         for (std::string event; words >> event;) {
-            if (!session::push(event, false)) {
+            if (!push(event, false)) {
                 std::fprintf(stderr, "%s: unknown event '%s'\n", path, event.c_str());
                 return false;
             }
@@ -375,10 +456,10 @@ int main(int argc, char** argv)
             std::fprintf(trace, "%d %016llx\n", step, harness::picture_hash(picture));
         }
     };
-    session::on_intro([&](int intro, int pulse) {
+    on_intro([&](int intro, int pulse) {
         const std::vector<std::string>& events = script.at_intro[intro];
         const bool scripted = pulse <= static_cast<int>(events.size());
-        session::push(scripted ? events[pulse - 1] : "q");
+        push(scripted ? events[pulse - 1] : "q");
     });
 
     int answer = 'Y';
@@ -388,14 +469,14 @@ int main(int argc, char** argv)
             return 3;
         }
         for (const std::string& event : script.at_step[step]) {
-            session::push(event);
+            push(event);
         }
-        answer = session::step();
+        answer = play_step();
     }
     if (trace != nullptr) {
         std::fprintf(trace, "end %d\n", step);
         if (plain) {
-            std::fprintf(trace, "blits %ld\n", session::particle_blits());
+            std::fprintf(trace, "blits %ld\n", particles_blitted);
         }
         std::fclose(trace);
     }

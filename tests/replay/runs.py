@@ -1,26 +1,11 @@
 #!/usr/bin/python3
-"""Whole games through frostrun_play (tests/replay/play.cpp), four ways:
+"""Whole games through frostrun_play (tests/replay/play.cpp); what each
+way proves: docs/testing.md.
 
-    runs.py replay PLAY NAME [--page-flipping]
-        the session golden/NAME.keys presents the pictures of NAME.frames
-        (as many, each at its step, with its hash) and writes NAME.stdout
-    runs.py same PLAY KEYS OPTION...
-        the session KEYS played with OPTIONS (a scaled window, full screen)
-        presents the pictures and writes the output of KEYS played plainly
-    runs.py images PLAY GAME GROUP
-        images of GROUP (damaged, colours, shapes) in place of the game's
-        own: when SDL_image cannot load one, PLAY and GAME stop with "Image
-        error" and status 1; else the game plays the long session's start
-        with them, with and without its speed-ups: the same pictures, as
-        many as the golden's at those steps, and the golden's output
-    runs.py soak PLAY FRAMES [FIRST_SEED]
-        FRAMES frames of random play, a game per seed, invariants checked
-
-Runs happen in a temporary folder holding the images. Every comparison
-needs a positive number of pictures to expect; a file it compares with
-that cannot be read or is empty fails the test with its name. The first
-picture that differs is written as a PNG in the working folder (the
-expected one too where the driver can make it).
+    runs.py replay PLAY NAME [--page-flipping]   golden/NAME.keys as recorded
+    runs.py same PLAY KEYS OPTION...             KEYS with OPTIONS as played plainly
+    runs.py images PLAY GAME GROUP               damaged, colours or shapes images
+    runs.py soak PLAY FRAMES [FIRST_SEED]        random play, invariants checked
 """
 import ctypes
 import io
@@ -366,33 +351,24 @@ def soak(binary, frames, seed):
 
 
 def main(argv):
+    what, binary, rest = argv[0], os.path.abspath(argv[1]), argv[2:]
     try:
-        run_tests(argv)
+        if what == "images":
+            sys.exit(1 if images(binary, os.path.abspath(rest[0]), rest[1]) else 0)
+        if what == "soak":
+            sys.exit(soak(binary, int(rest[0]), int(rest[1]) if len(rest) > 1 else 1))
+        if what == "same":
+            label, problems = " ".join(rest[1:]), same(binary, os.path.abspath(rest[0]), rest[1:])
+        else:
+            label, problems = rest[0], replay(binary, rest[0], rest[1:])
     except Failed as failure:
         sys.exit(f"FAIL: {failure}")
-
-
-def run_tests(argv):
-    if len(argv) < 3:
-        sys.exit(__doc__)
-    what = argv[0]
-    binary = os.path.abspath(argv[1])
-    if what == "replay":
-        problems = replay(binary, argv[2], argv[3:])
-        for problem in problems:
-            print(f"{argv[2]}: {problem}")
-        sys.exit(1 if problems else 0)
-    if what == "same":
-        problems = same(binary, os.path.abspath(argv[2]), argv[3:])
-        for problem in problems:
-            print(f"{' '.join(argv[3:])}: {problem}")
-        sys.exit(1 if problems else 0)
-    if what == "images":
-        sys.exit(1 if images(binary, os.path.abspath(argv[2]), argv[3]) else 0)
-    if what == "soak":
-        sys.exit(soak(binary, int(argv[2]), int(argv[3]) if len(argv) > 3 else 1))
-    sys.exit(__doc__)
+    for problem in problems:
+        print(f"{label}: {problem}")
+    sys.exit(1 if problems else 0)
 
 
 if __name__ == "__main__":
+    if len(sys.argv) < 4 or sys.argv[1] not in ("replay", "same", "images", "soak"):
+        sys.exit(__doc__)
     main(sys.argv[1:])
