@@ -188,13 +188,16 @@ else
         plays_and_quits "$launcher"
     check "without its backdrop the game stops with the image error and status 1" \
         fails_without_backdrop "$launcher" "$prefix/share/frostrun"
-    # --help and --version answer on the terminal, a bad option on standard
-    # error alone, with the game's own statuses (a game that ignored them
+    # --help and --version answer on the terminal (status 1 when it cannot
+    # be written), a bad option on standard error alone, with the game's own
+    # statuses (a game that ignored them
     # would run on: the timeout stops it).
     answers() {
         [ "$(timeout 10 "$launcher" --version)" = "Frostrun 0.1" ] ||
             { echo "--version"; return 1; }
         timeout 10 "$launcher" --help | grep -q -- --fullscreen || { echo "--help"; return 1; }
+        timeout 10 "$launcher" --help >/dev/full
+        [ $? -eq 1 ] || { echo "--help into a full device: not status 1"; return 1; }
         timeout 10 "$launcher" --bogus >"$scratch/stdout" 2>"$scratch/stderr"
         local status=$?
         [ "$status" -eq 2 ] || { echo "--bogus: status $status"; return 1; }
