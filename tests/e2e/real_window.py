@@ -4,11 +4,10 @@
     real_window.py GAME_BINARY
 
 Runs the game in Xvfb (tools/xwindow.py) from a folder holding its two
-images, presses right, left, a key outside the direction table, up, space,
-shift and q, and checks in screenshots what a player sees: the caption,
-the backdrop, the figure where the keys moved it, the score digits and the
-three life icons; then standard output, standard error and status 0. Then
-the same start, Right and q with --scale 2 and --fullscreen, sharp at 2x.
+images, presses right, left, up, space and q, and checks in screenshots
+what a player sees: the caption, the backdrop, the figure where the keys
+moved it; then standard output, standard error and status 0. Then the
+same start, Right and q with --scale 2 and --fullscreen, sharp at 2x.
 """
 import os
 import re
@@ -23,15 +22,12 @@ import xwindow  # noqa: E402
 
 CAPTION = "Frostrun - version 0.1 "
 SCREEN = (1920, 1080)  # not Xvfb's default: proves it is our server that answers
-GLYPH_ROWS = [0, 12, 22, 33, 44]  # score glyphs: two digits to a row of the sheet
-LIFE_ICON = (300, 5, 33, 22)
 
 
 class Player:
     """Looks at the window through screenshots. A single one may show a
     frame that is right but incomplete to the eye (a burst's last erase cuts
-    the figure's legs; objects pass over the digits and behind the icons),
-    so each look tries a few."""
+    the figure's legs), so each look tries a few."""
 
     def __init__(self, server, window, pictures, factor):
         self.server, self.window, self.pictures, self.factor = server, window, pictures, factor
@@ -49,24 +45,6 @@ class Player:
         shot.save("real-window-failure.png")
         raise AssertionError(f"no figure ({what}); the window is in"
                              f" {os.path.abspath('real-window-failure.png')}")
-
-    def score(self):
-        def digits(shot):
-            cells = [[d for d in range(10) if self.pictures.match(
-                shot, (10 * (d % 2), GLYPH_ROWS[d // 2], 10, 10), x, 14) == 1]
-                for x in (540, 550, 560)]
-            return "".join(str(c[0]) for c in cells) if all(len(c) == 1 for c in cells) else None
-        found = []
-        xwindow.wait_for(lambda: found.append(digits(self.look())) or found[-1], 3)
-        assert found[-1], "no score digits shown"
-        return int(found[-1])
-
-    def three_lives(self):
-        def lives():
-            shot = self.look()
-            rows = (30, 57, 84, 111)  # a life icon every 27 rows from 30
-            return sum(self.pictures.match(shot, LIFE_ICON, 600, y) >= 0.9 for y in rows)
-        return xwindow.wait_for(lambda: lives() == 3, 3)
 
     def jumps(self):
         def height():
@@ -119,10 +97,8 @@ def play_scaled(server, game, pictures, options):
 
 
 def play(server, game, pictures, options):
-    """Every key the game knows, and one it does not, in the plain window."""
+    """The keys that walk, turn, stand and jump, in the plain window."""
     p = start(server, pictures, options)
-    first_score = p.score()
-    assert p.three_lives(), "not three life icons"
 
     p.key("Right")
     x1, y1, cell1 = p.figure("walking right")
@@ -134,9 +110,6 @@ def play(server, game, pictures, options):
     time.sleep(0.25)
     x4, _, cell4 = p.figure("walking left")
     assert x4 < x3 and cell3 >= 3 and cell4 >= 3, ("left", x3, x4, cell3, cell4)
-    p.key("Down")
-    x5, _, cell5 = p.figure("after the down arrow")
-    assert x5 < x4 and cell5 >= 3, ("a key outside the table keeps the walk", x4, x5)
     p.key("Up", 0.2)
     x6, _, cell6 = p.figure("standing")
     time.sleep(0.25)
@@ -145,10 +118,6 @@ def play(server, game, pictures, options):
     p.key("space", 0)
     assert p.jumps(), "space: no jump seen"
     assert p.figure("after the jump")[0] == x7, "the jump moved the figure sideways"
-    p.key("Shift_L", 0)
-    assert p.jumps(), "shift after space: the last code (jump) should come again"
-    assert p.score() >= first_score, "the score fell"
-    assert p.three_lives(), "not three life icons at the end"
     end_with_q(p, game)
 
 
