@@ -62,31 +62,37 @@ def game_folder(files=None):
     return folder
 
 
-def pictures(trace):
-    """The "STEP HASH" lines of a trace (not its "end" and "blits" lines)."""
-    return [line for line in trace if line[:1].isdigit()]
-
-
-def steps(trace):
-    """The step of each picture of a trace (lines, or the bytes of a file)."""
-    if isinstance(trace, bytes):
-        trace = trace.decode().split("\n")
-    return [line.split()[0] for line in pictures(trace)]
-
-
 def lines(output):
     return output.decode(errors="replace").split("\n")
 
 
+def traced(result, trace):
+    """RESULT with a trace's lines: .trace ("STEP HASH" a picture, then "end
+    STEP"), .pictures (the "STEP HASH" lines) and .blits (its "blits N")."""
+    result.trace = [line for line in trace if line and not line.startswith("blits ")]
+    result.pictures = [line for line in result.trace if line[:1].isdigit()]
+    result.blits = int(([line.split()[1] for line in trace if line.startswith("blits ")]
+                        or [0])[0])
+    return result
+
+
+def steps(result):
+    return [line.split()[0] for line in result.pictures]
+
+
 def play(binary, folder, keys, *options):
-    """A finished session, its trace's lines in .trace and pictures in .pictures."""
+    """A finished session, traced."""
     trace = os.path.join(folder, "trace")
     if os.path.exists(trace):
         os.remove(trace)
     result = run([binary, keys, "--trace", trace, *options], folder)
-    result.trace = open(trace).read().splitlines() if os.path.exists(trace) else []
-    result.pictures = pictures(result.trace)
-    return result
+    return traced(result, open(trace).read().split("\n") if os.path.exists(trace) else [])
+
+
+def golden(name):
+    """The recorded run of the session NAME."""
+    return traced(subprocess.CompletedProcess([], 0, read(os.path.join(GOLDEN, name + ".stdout"))),
+                  lines(read(os.path.join(GOLDEN, name + ".frames"))))
 
 
 def said(result):
@@ -127,23 +133,23 @@ def compare(got, want, dump):
     problems = [differ("standard output", lines(got.stdout), lines(want.stdout))]
     if len(got.pictures) != len(want.pictures):
         problems.append(f"{len(got.pictures)} pictures, expected {len(want.pictures)}")
-    if got.pictures != want.pictures:
-        n = first_difference(got.pictures, want.pictures) + 1
-        problems.append(f"picture {n} differs ({differ('trace', got.pictures, want.pictures)});"
-                        f" written as {', '.join(dump(n))}")
+    where = differ("trace", got.trace, want.trace)
+    n = first_difference(got.trace, want.trace) + 1 if where else 0
+    if 0 < n <= max(len(got.pictures), len(want.pictures)):
+        where = f"picture {n} differs ({where}); written as {', '.join(dump(n))}"
+    problems.append(where)
     return [problem for problem in problems if problem]
 
 
 def replay(binary, name, options):
     keys = os.path.join(GOLDEN, name + ".keys")
-    golden = subprocess.CompletedProcess([], 0, read(os.path.join(GOLDEN, name + ".stdout")))
-    golden.pictures = pictures(read(os.path.join(GOLDEN, name + ".frames")).decode().split("\n"))
+    want = golden(name)
     with game_folder() as folder:
         got = play(binary, folder, keys, *options)
         if got.returncode != 0:
             return [said(got)]
         # The golden keeps hashes only: the picture played is written.
-        return compare(got, golden, lambda n: [write_picture(
+        return compare(got, want, lambda n: [write_picture(
             binary, folder, keys, n, f"replay-{name}-picture-{n}.png", *options)])
 
 
@@ -284,10 +290,9 @@ def images(binary, game, group):
     long_keys = os.path.join(GOLDEN, "long.keys")
     start = ("--steps", str(IDENTITY_STEPS))
     # The long session's output and the steps of its pictures up to there.
-    golden_out = b"".join(read(os.path.join(GOLDEN, "long.stdout")).splitlines(True)
-                          [:IDENTITY_STEPS * 2 - 1])  # the colour key's, then two per frame
-    golden_steps = [step for step in steps(read(os.path.join(GOLDEN, "long.frames")))
-                    if int(step) <= IDENTITY_STEPS]
+    long = golden("long")
+    golden_out = b"".join(long.stdout.splitlines(True)[:IDENTITY_STEPS * 2 - 1])
+    golden_steps = [step for step in steps(long) if int(step) <= IDENTITY_STEPS]
     if not golden_steps:
         raise Failed(f"long.frames: no picture up to step {IDENTITY_STEPS}")
     failures = 0
@@ -311,15 +316,14 @@ def images(binary, game, group):
                         for how, options in (("game", ()), ("plain", ("--plain",)))}
                 for how, result in runs.items():
                     problems += ends_as(how, result, 0, golden_out, CAPTION + printed)
-                    problems.append(differ(f"{how}: steps of the pictures",
-                                           steps(result.pictures), golden_steps))
+                    problems.append(differ(f"{how}: steps of the pictures", steps(result),
+                                           golden_steps))
                 slug = "".join(c if c.isalnum() else "-" for c in name)
                 problems += compare(runs["game"], runs["plain"], lambda n: [write_picture(
                     binary, folder, long_keys, n, f"images-{slug}-{n}-{how}.png", *start, *options)
                     for how, options in (("plain", ("--plain",)), ("game", ()))])
-                blits = runs["plain"].trace[-1]
-                if not blits.startswith("blits ") or int(blits.split()[1]) < 1000:
-                    problems.append(f"the plain run blitted too few particles: {blits}")
+                if runs["plain"].blits < 1000:  # its start shows many more
+                    problems.append(f"the plain run blitted {runs['plain'].blits} particles")
         problems = [problem for problem in problems if problem]
         outcome = "stops: " + verdict[:-1].decode() if verdict else "plays, the same pictures"
         print(f"{'FAIL' if problems else 'ok  '} {name}: {outcome}")
