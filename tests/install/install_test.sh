@@ -207,6 +207,16 @@ else
             { echo "--bogus: $(cat "$scratch/stderr")"; return 1; }
     }
     check "launcher passes --help, --version and a bad option's answer to the terminal" answers
+    # SDL that cannot start: the caption and SDL's reason, status 1.
+    no_video() {
+        (cd "$elsewhere" && SDL_VIDEODRIVER=none timeout 20 "$launcher" >"$scratch/stdout" \
+            2>"$scratch/stderr")
+        local status=$?
+        [ "$status" -eq 1 ] && [ ! -s "$scratch/stdout" ] &&
+            grep -q '^Frostrun - version 0\.1 SDL error: ' "$scratch/stderr" ||
+            { echo "status $status: $(cat "$scratch/stdout" "$scratch/stderr")"; return 1; }
+    }
+    check "without a video driver the game says SDL's error and ends with status 1" no_video
     # The log's folder follows the XDG base-directory rules: a relative
     # XDG_STATE_HOME is ignored for ~/.local/state; with neither a home nor
     # XDG_STATE_HOME no folder is made anywhere.
