@@ -4,10 +4,10 @@
     real_window.py GAME_BINARY
 
 Runs the game in Xvfb (tools/xwindow.py) from a folder holding its two
-images, presses right, left, up, space and q, and checks in screenshots
-what a player sees: the caption, the backdrop, the figure where the keys
-moved it; then standard output, standard error and status 0. Then the
-same start, Right and q with --scale 2 and --fullscreen, sharp at 2x.
+images, presses right, left, space and q, and checks in screenshots what
+a player sees: the caption, the backdrop, the figure where the keys moved
+it; then standard output, standard error and status 0. Then the same
+start, Right and q with --scale 2 and --fullscreen, sharp at 2x.
 """
 import os
 import re
@@ -88,36 +88,19 @@ def end_with_q(p, game):
     assert status == 0, f"exit status {status}"
 
 
-def play_scaled(server, game, pictures, options):
-    """The scaled picture follows the keys: Right walks; q ends it."""
+def play(server, game, pictures, options):
+    """The picture follows the keys: Right walks (in the plain window both
+    feet, then Left turns back and space jumps on the spot); q ends it."""
     p = start(server, pictures, options)
     p.key("Right", 0.5)
-    assert p.figure("walking right")[0] > 300, "Right did not walk"
-    end_with_q(p, game)
-
-
-def play(server, game, pictures, options):
-    """The keys that walk, turn, stand and jump, in the plain window."""
-    p = start(server, pictures, options)
-
-    p.key("Right")
     x1, y1, cell1 = p.figure("walking right")
-    time.sleep(0.25)
-    x2, y2, cell2 = p.figure("walking right")
-    assert 300 < x1 < x2 and y1 == y2 == 410 and cell1 < 3 and cell2 < 3, ("right", x1, x2)
-    p.key("Left")
-    x3, _, cell3 = p.figure("walking left")
-    time.sleep(0.25)
-    x4, _, cell4 = p.figure("walking left")
-    assert x4 < x3 and cell3 >= 3 and cell4 >= 3, ("left", x3, x4, cell3, cell4)
-    p.key("Up", 0.2)
-    x6, _, cell6 = p.figure("standing")
-    time.sleep(0.25)
-    x7, _, cell7 = p.figure("standing")
-    assert x6 == x7 and cell6 < 3 and cell7 < 3, ("up stands, facing right", x6, x7)
-    p.key("space", 0)
-    assert p.jumps(), "space: no jump seen"
-    assert p.figure("after the jump")[0] == x7, "the jump moved the figure sideways"
+    assert x1 > 300 and y1 == 410 and cell1 < 3, ("Right", x1, y1, cell1)
+    if not options:
+        p.key("Left", 0.5)
+        x2, _, cell2 = p.figure("walking left")
+        assert x2 < x1 and cell2 >= 3, ("Left", x1, x2, cell2)
+        p.key("space", 0)
+        assert p.jumps(), "space: no jump seen"
     end_with_q(p, game)
 
 
@@ -140,7 +123,7 @@ def main(argv):
     pictures = xwindow.Pictures()
     server = game = None
     options = []
-    runs = ([], play, 100), (["--scale", "2"], play_scaled, 20), (["--fullscreen"], play_scaled, 20)
+    runs = ([], 100), (["--scale", "2"], 20), (["--fullscreen"], 20)
     with tempfile.TemporaryDirectory() as folder:
         for image in ("background.png", "sprites.png"):
             shutil.copy(os.path.join(xwindow.ASSETS, image), folder)
@@ -149,16 +132,16 @@ def main(argv):
             # libX11's input method leaks a few bytes, which a sanitizer build reports.
             asan = os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
             env = dict(server.env, ASAN_OPTIONS=asan)
-            for options, run, least in runs:
+            for options, least in runs:
                 with open(os.path.join(folder, "out"), "w+") as out, \
                         open(os.path.join(folder, "err"), "w+") as err:
                     game = subprocess.Popen([os.path.abspath(argv[0]), *options], cwd=folder,
                                             env=env, stdout=out, stderr=err)
-                    run(server, game, pictures, options)
+                    play(server, game, pictures, options)
                     out.seek(0)
                     err.seek(0)
                     check_output(out.read(), err.read(), least)
-            print("the figure walked, turned, stood and jumped; q ended it; 2x and full screen too")
+            print("the figure walked, turned and jumped; q ended it; 2x and full screen too")
         except AssertionError as failure:
             sys.exit(f"FAILED ({' '.join(options) or 'no option'}): {failure}")
         finally:
