@@ -14,9 +14,9 @@
 
 // Full screen takes the desktop's own size and depth and the largest whole
 // factor that fits, centred; a desktop of unknown size or below 640 x 480
-// gives no plan (factor 0). A window of a given scale takes a depth other
-// than 16, 24 or 32 as 16.
-TEST(ScaledWindow, FullScreenTakesTheDesktopsSizeAndTheLargestWholeFactorCentred)
+// gives no plan (factor 0), and the game plays in the plain window. A
+// window of a given scale takes a depth other than 16, 24 or 32 as 16.
+TEST(ScaledWindow, FullScreenTakesTheDesktopsSizeTheLargestFactorCentredOrThePlainWindow)
 {
     const auto plan = [](int width, int height, int bits, int scale, bool full_screen) {
         fake::platform().desktop = {width, height, bits};
@@ -36,12 +36,9 @@ TEST(ScaledWindow, FullScreenTakesTheDesktopsSizeAndTheLargestWholeFactorCentred
         EXPECT_NE(none.find(" by 0 at 0,0"), std::string::npos) << none;
     }
     EXPECT_EQ(plan(0, 0, 8, 4, false), "2560x1920x16 by 4 at 0,0");
-}
 
-// Full screen on a desktop too small: one line says so, and the game opens
-// the plain window with the same call as without options.
-TEST(ScaledWindow, FullScreenOnTooSmallADesktopFallsBackToThePlainWindow)
-{
+    // Full screen on a desktop too small: one line says so, and the game
+    // opens the plain window with the same call as without options.
     fake::Platform& fake = fake::platform();
     fake.desktop = {600, 400, 16};
     harness::use_dummy_drivers();

@@ -29,107 +29,16 @@
 #include "world/world_state.h"
 #include "world/world_tick.h"
 
-// The driver is linked with --wrap=SDL_UpperBlit, so the game's blits
-// pass through here: the figure is the one thing copied from a 40 x 65
-// cell of the sheet, and its destination is the figure's own rectangle; a
-// particle is the sheet's pixel (0, 0).
 extern "C" int __real_SDL_UpperBlit(SDL_Surface*, SDL_Rect*, SDL_Surface*, SDL_Rect*);
 
 namespace {
-const SDL_Rect* figure_rect = nullptr;
+
+const SDL_Rect* figure_rect = nullptr;  // the figure's rectangle, as the game drew it last
 long particles_blitted = 0;
 int level_before_step = 0;
 int intros = 0;
 int pulses = 0;
-}  // namespace
-
-extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* from, SDL_Surface* dst,
-                                    SDL_Rect* to)
-{
-    constexpr SDL_Rect kParticle = {0, 0, 1, 1};
-    constexpr Uint16 kFigureWidth = 40;
-    constexpr Uint16 kFigureHeight = 65;
-    if (from != nullptr && from->w == kFigureWidth && from->h == kFigureHeight) {
-        figure_rect = to;
-    }
-    if (from != nullptr && from->x == kParticle.x && from->y == kParticle.y &&
-        from->w == kParticle.w && from->h == kParticle.h) {
-        particles_blitted += 1;
-    }
-    return __real_SDL_UpperBlit(src, from, dst, to);
-}
-
-namespace {
-
-// Puts one event into SDL's queue (names: docs/testing.md); false for a
-// name it does not know; with `queue` false it only checks the name.
-bool push(const std::string& event, bool queue = true)
-{
-    static const std::map<std::string, SDLKey> keys = {
-        {"Right", SDLK_RIGHT}, {"Left", SDLK_LEFT}, {"Up", SDLK_UP},     {"Down", SDLK_DOWN},
-        {"Space", SDLK_SPACE}, {"q", SDLK_q},       {"Shift", SDLK_LSHIFT}, {"a", SDLK_a}};
-    const size_t star = event.find('*');
-    const int count = star == std::string::npos ? 1 : std::atoi(event.c_str() + star + 1);
-    std::string name = event.substr(0, star);
-    SDL_Event e{};
-    if (name == "mouse") {
-        e.type = SDL_MOUSEMOTION;
-        e.motion = {SDL_MOUSEMOTION, 0, 0, 320, 240, 5, -3};
-    } else if (name == "click") {
-        e.type = SDL_MOUSEBUTTONDOWN;
-        e.button = {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 100, 100};
-    } else if (name == "close") {
-        e.type = SDL_QUIT;
-    } else {
-        const bool release = !name.empty() && name[0] == '-';
-        const auto key = keys.find(release ? name.substr(1) : name);
-        if (key == keys.end()) {
-            return false;
-        }
-        e.type = release ? SDL_KEYUP : SDL_KEYDOWN;
-        e.key.type = e.type;
-        e.key.state = release ? SDL_RELEASED : SDL_PRESSED;
-        e.key.keysym.sym = key->second;
-    }
-    for (int i = 0; queue && i < count; ++i) {
-        SDL_PushEvent(&e);
-    }
-    return true;
-}
-
-// Calls `answer` at every pulse of a level intro with the number of the
-// intro in this run and of the pulse in it (1, 2, ...), to push keys.
-// The intro raises the level before it waits, and a crash never does: a
-// 100 ms wait in a step that raised the level is an intro's pulse.
-void on_intro(std::function<void(int intro, int pulse)> answer)
-{
-    fake::platform().on_delay = [answer](Uint32 ms) {
-        static int intro_level = 0;
-        const int level = world_state().level;
-        if (ms != 100 || level == level_before_step) {
-            return;
-        }
-        if (level != intro_level) {
-            intro_level = level;
-            intros += 1;
-            pulses = 0;
-        }
-        answer(intros, ++pulses);
-    };
-}
-
-// Runs one step of the game; answers what game_step answers.
-int play_step()
-{
-    level_before_step = world_state().level;
-    return game_step();
-}
-
-}  // namespace
-
-namespace {
-
-bool plain = false;
+bool plain = false;  // --plain
 
 template <typename Function>
 Function real(const char* name)
@@ -209,6 +118,22 @@ bool unscale(SDL_Surface* window, SDL_Surface* picture)
 
 }  // namespace
 
+// The driver is linked with --wrap=SDL_UpperBlit, so the game's blits
+// pass through here: the figure is the one thing copied from a 40 x 65
+// cell of the sheet, and its destination is the figure's own rectangle; a
+// particle is the sheet's pixel (0, 0).
+extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* from, SDL_Surface* dst,
+                                    SDL_Rect* to)
+{
+    if (from != nullptr && from->w == 40 && from->h == 65) {
+        figure_rect = to;
+    }
+    if (from != nullptr && from->x == 0 && from->y == 0 && from->w == 1 && from->h == 1) {
+        particles_blitted += 1;
+    }
+    return __real_SDL_UpperBlit(src, from, dst, to);
+}
+
 // Stands in for SDL's own: with --plain the backdrop is "converted" into a
 // copy in its own format, so every erase converts as a plain game would.
 extern "C" SDL_Surface* SDL_ConvertSurface(SDL_Surface* surface, SDL_PixelFormat* format,
@@ -234,6 +159,70 @@ extern "C" int SDL_SetColorKey(SDL_Surface* surface, Uint32 flag, Uint32 key)
 }
 
 namespace {
+
+// Puts one event into SDL's queue (names: docs/testing.md); false for a
+// name it does not know; with `queue` false it only checks the name.
+bool push(const std::string& event, bool queue = true)
+{
+    static const std::map<std::string, SDLKey> keys = {
+        {"Right", SDLK_RIGHT}, {"Left", SDLK_LEFT}, {"Up", SDLK_UP},     {"Down", SDLK_DOWN},
+        {"Space", SDLK_SPACE}, {"q", SDLK_q},       {"Shift", SDLK_LSHIFT}, {"a", SDLK_a}};
+    const size_t star = event.find('*');
+    const int count = star == std::string::npos ? 1 : std::atoi(event.c_str() + star + 1);
+    std::string name = event.substr(0, star);
+    SDL_Event e{};
+    if (name == "mouse") {
+        e.type = SDL_MOUSEMOTION;
+        e.motion = {SDL_MOUSEMOTION, 0, 0, 320, 240, 5, -3};
+    } else if (name == "click") {
+        e.type = SDL_MOUSEBUTTONDOWN;
+        e.button = {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 100, 100};
+    } else if (name == "close") {
+        e.type = SDL_QUIT;
+    } else {
+        const bool release = !name.empty() && name[0] == '-';
+        const auto key = keys.find(release ? name.substr(1) : name);
+        if (key == keys.end()) {
+            return false;
+        }
+        e.type = release ? SDL_KEYUP : SDL_KEYDOWN;
+        e.key.type = e.type;
+        e.key.state = release ? SDL_RELEASED : SDL_PRESSED;
+        e.key.keysym.sym = key->second;
+    }
+    for (int i = 0; queue && i < count; ++i) {
+        SDL_PushEvent(&e);
+    }
+    return true;
+}
+
+// Calls `answer` at every pulse of a level intro with the number of the
+// intro in this run and of the pulse in it (1, 2, ...), to push keys.
+// The intro raises the level before it waits, and a crash never does: a
+// 100 ms wait in a step that raised the level is an intro's pulse.
+void on_intro(std::function<void(int intro, int pulse)> answer)
+{
+    fake::platform().on_delay = [answer](Uint32 ms) {
+        static int intro_level = 0;
+        const int level = world_state().level;
+        if (ms != 100 || level == level_before_step) {
+            return;
+        }
+        if (level != intro_level) {
+            intro_level = level;
+            intros += 1;
+            pulses = 0;
+        }
+        answer(intros, ++pulses);
+    };
+}
+
+// Runs one step of the game; answers what game_step answers.
+int play_step()
+{
+    level_before_step = world_state().level;
+    return game_step();
+}
 
 long frame = 0;
 
