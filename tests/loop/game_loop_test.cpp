@@ -1,17 +1,9 @@
 // The game's start-up failures. Whole sessions are the replays'
 // (tests/replay) and the real window's (tests/e2e).
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "loop/game_loop.h"
 #include "support/harness.h"
-
-namespace {
-
-const std::string kCaption = "Frostrun - version 0.1 ";
-
-}  // namespace
 
 // SDL that cannot start: the caption, the reason, no window, answer 0; a
 // video mode that cannot be set ends the run with status 1 (the installed
@@ -23,7 +15,7 @@ TEST(StartUp, FailuresReportOnStandardErrorAndEndWithStatusOne)
     testing::internal::CaptureStderr();
     EXPECT_EQ(game_step(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              kCaption + "SDL error: no video device (injected)\n");
+              "Frostrun - version 0.1 SDL error: no video device (injected)\n");
     EXPECT_EQ(SDL_GetVideoSurface(), nullptr);
     fake::platform().fail_init = false;
     fake::platform().fail_video = true;

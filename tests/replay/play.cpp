@@ -330,7 +330,7 @@ int soak(unsigned seed, long max_frames)
 struct Script {
     std::map<int, std::vector<std::string>> at_step;
     std::map<int, std::vector<std::string>> at_intro;
-    int limit = 100000;
+    Uint32 limit = 100000;
 };
 
 // Reads a script; a file that cannot be read, holds no line to play or
@@ -351,16 +351,12 @@ bool read_script(const char* path, Script& script)
             continue;
         }
         played = true;
-        if (head == "cost" || head == "clock" || head == "limit") {
-            unsigned long value = 0;
-            words >> value;
-            if (head == "cost") {
-                fake.frame_cost_ms = static_cast<Uint32>(value);
-            } else if (head == "clock") {
-                fake.clock_ms = static_cast<Uint32>(value);
-            } else {
-                script.limit = static_cast<int>(value);
-            }
+        Uint32* setting = head == "cost"    ? &fake.frame_cost_ms
+                          : head == "clock" ? &fake.clock_ms
+                          : head == "limit" ? &script.limit
+                                            : nullptr;
+        if (setting != nullptr) {
+            words >> *setting;
             continue;
         }
         std::vector<std::string>* events = &script.at_step[std::atoi(head.c_str())];
@@ -453,8 +449,8 @@ int main(int argc, char** argv)
 
     int answer = 'Y';
     while (static_cast<char>(answer) == 'Y' && step != steps) {
-        if (++step > script.limit) {
-            std::fprintf(stderr, "still playing after %d steps\n", script.limit);
+        if (static_cast<Uint32>(++step) > script.limit) {
+            std::fprintf(stderr, "still playing after %u steps\n", script.limit);
             return 3;
         }
         for (const std::string& event : script.at_step[step]) {

@@ -334,24 +334,19 @@ def images(binary, game, group):
 
 
 def soak(binary, frames, seed):
-    total = games = quits = levels = 0
+    total = games = 0
     with game_folder() as folder:
         while total < frames:
-            command = [binary, "--random", str(seed), str(frames - total)]
+            command = [binary, "--random", str(seed + games), str(frames - total)]
             result = run(command, folder, 3600)
             report = result.stderr.decode(errors="replace")
             if result.returncode != 0 or "Sanitizer" in report or "runtime error" in report:
                 print(report)
                 return f"soak: FAILED in game {games + 1}: {' '.join(command)}"
             # "soak: seed S frames F level L lives N ended by q|last life"
-            words = report[report.index("soak: seed"):].split()
-            total += int(words[4])
+            total += int(report[report.index("soak: seed"):].split()[4])
             games += 1
-            seed += 1
-            levels = max(levels, int(words[6]))
-            quits += words[-1].endswith("q")
-    print(f"soak: {total} frames in {games} games ({quits} ended by q, the rest by the last"
-          f" life; highest level {levels}): no invariant broken, no sanitizer report")
+    print(f"soak: {total} frames in {games} games: no invariant broken, no sanitizer report")
 
 
 def main(argv):

@@ -3,11 +3,10 @@
 
     fault.py FAULTS count                  how many faults the file holds
     fault.py FAULTS try N SRC_TREE COMMAND...
-        prints "FILE: DESCRIPTION" of fault N, plants it in its file (found
-        by base name under SRC_TREE/src), runs COMMAND, puts the file back
-        (also when stopped) and answers with COMMAND's status; status 3
-        without running it when the file is not found exactly once or the
-        old text is not in it exactly once
+        prints "FILE: DESCRIPTION" of fault N, plants it in its file (by base
+        name under SRC_TREE/src), runs COMMAND, puts the file back (also when
+        stopped): COMMAND's status, or 3 when the file or old text is not
+        found exactly once
 """
 import os
 import signal
