@@ -11,7 +11,6 @@ import ctypes
 import io
 import os
 import random
-import shutil
 import struct
 import subprocess
 import sys
@@ -21,7 +20,7 @@ import zlib
 from PIL import Image
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ASSETS = os.path.join(HERE, "..", "..", "assets")
+ASSETS = os.path.normpath(os.path.join(HERE, "..", "..", "assets"))
 GOLDEN = os.path.join(HERE, "golden")
 IMAGES = ("background.png", "sprites.png")
 CAPTION = b"Frostrun - version 0.1 "
@@ -52,10 +51,8 @@ def run(command, folder, timeout=300):
 def game_folder(files=None):
     """A temporary folder with the game's images, some replaced (None: removed)."""
     folder = tempfile.TemporaryDirectory()
-    for image in IMAGES:
-        shutil.copy(os.path.join(ASSETS, image), folder.name)
-    for name, data in (files or {}).items():
-        os.remove(os.path.join(folder.name, name))
+    files = {**{image: read(os.path.join(ASSETS, image)) for image in IMAGES}, **(files or {})}
+    for name, data in files.items():
         if data is not None:
             with open(os.path.join(folder.name, name), "wb") as out:
                 out.write(data)
