@@ -3,6 +3,7 @@
 way proves: docs/testing.md.
 
     runs.py replay PLAY NAME [--page-flipping]   golden/NAME.keys as recorded
+    runs.py demo GAME NAME                       golden/NAME.demo as the game plays it
     runs.py same PLAY KEYS OPTION...             KEYS with OPTIONS as played plainly
     runs.py images PLAY GAME GROUP               damaged, colours or shapes images
     runs.py soak PLAY FRAMES [FIRST_SEED]        random play, invariants checked
@@ -44,7 +45,7 @@ def read(path):
 
 
 def run(command, folder, timeout=300):
-    env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
+    env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy", XDG_DATA_HOME=folder)
     return subprocess.run(command, cwd=folder, capture_output=True, timeout=timeout, env=env)
 
 
@@ -148,6 +149,28 @@ def replay(binary, name, options):
         # The golden keeps hashes only: the picture played is written.
         return compare(got, want, lambda n: [write_picture(
             binary, folder, keys, n, f"replay-{name}-picture-{n}.png", *options)])
+
+
+def demo(game, name):
+    """The game binary plays golden/NAME.demo unpaced: the golden's pictures
+    (its steps count the start-up, the demo's frames do not), and one line
+    of report with as many frames."""
+    frames = lines(read(os.path.join(GOLDEN, name + ".frames")))
+    want = traced(subprocess.CompletedProcess([], 0), frames)
+    with game_folder() as folder:
+        sums = os.path.join(folder, "sums")
+        got = run([game, "--timedemo", os.path.join(GOLDEN, name + ".demo"), "--frame-sums", sums],
+                  folder)
+        if got.returncode != 0:
+            return [said(got)]
+        pictures = [f"{int(line.split()[0]) + 1} {line.split()[1]}" for line in lines(read(sums))
+                    if line]
+        frames = int(want.trace[-1].split()[1]) - 1
+        report = lines(got.stdout)
+        problems = [differ("pictures", pictures, want.pictures)]
+        if not (report[0].startswith(f"{frames} frames, ") and report[1:] == [""]):
+            problems.append(f"report {got.stdout!r}, expected {frames} frames")
+        return [problem for problem in problems if problem]
 
 
 def same(binary, keys, options):
@@ -355,6 +378,8 @@ def main(argv):
             sys.exit(soak(binary, int(rest[0]), int(rest[1]) if len(rest) > 1 else 1))
         if what == "same":
             label, problems = " ".join(rest[1:]), same(binary, os.path.abspath(rest[0]), rest[1:])
+        elif what == "demo":
+            label, problems = rest[0], demo(binary, rest[0])
         else:
             label, problems = rest[0], replay(binary, rest[0], rest[1:])
     except Failed as failure:
@@ -365,6 +390,6 @@ def main(argv):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 4 or sys.argv[1] not in ("replay", "same", "images", "soak"):
+    if len(sys.argv) < 4 or sys.argv[1] not in ("replay", "demo", "same", "images", "soak"):
         sys.exit(__doc__)
     main(sys.argv[1:])
