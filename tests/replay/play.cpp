@@ -4,6 +4,7 @@
 // events, options and statuses: docs/testing.md, "The whole-game driver".
 //   frostrun_play SCRIPT [--steps N] [--trace FILE] [--dump FLIP FILE.bmp]
 //                 [--page-flipping] [--plain] [--scale N | --desktop WxHxD]
+//                 [--record DEMO]
 //   frostrun_play --random SEED FRAMES
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "base/demo_input.h"
 #include "loop/game_loop.h"
 #include "screens/bursts.h"
 #include "screens/lives.h"
@@ -411,6 +413,8 @@ int main(int argc, char** argv)
             fake::platform().page_flipping = true;
         } else if (option == "--plain") {
             plain = true;
+        } else if (option == "--record" && i + 1 < argc) {
+            start_recording(argv[++i]);
         } else if (option == "--scale" && i + 1 < argc) {
             set_window_options(std::atoi(argv[++i]), false);
         } else if (option == "--desktop" && i + 1 < argc) {
@@ -458,6 +462,7 @@ int main(int argc, char** argv)
         }
         answer = play_step();
     }
+    finish_recording();
     if (trace != nullptr) {
         std::fprintf(trace, "end %d\n", step);
         if (plain) {
