@@ -44,8 +44,10 @@ def run(command, folder, timeout=300):
 
 
 def game_folder(files=None):
-    """A temporary folder with the game's images, some replaced (None: removed)."""
+    """A temporary folder with the game's images and sounds, some images replaced
+    (None: removed)."""
     folder = tempfile.TemporaryDirectory()
+    shutil.copytree(os.path.join(ASSETS, "sounds"), os.path.join(folder.name, "sounds"))
     for image in IMAGES:
         shutil.copy(os.path.join(ASSETS, image), folder.name)
     for name, data in (files or {}).items():
