@@ -121,6 +121,26 @@ if [ -n "$package" ]; then
 ./usr/share/doc/frostrun/changelog.Debian.gz
 ./usr/share/doc/frostrun/copyright
 ./usr/share/games/frostrun/background.png
+./usr/share/games/frostrun/sounds/catch-1.wav
+./usr/share/games/frostrun/sounds/catch-2.wav
+./usr/share/games/frostrun/sounds/catch-3.wav
+./usr/share/games/frostrun/sounds/catch-4.wav
+./usr/share/games/frostrun/sounds/catch-5.wav
+./usr/share/games/frostrun/sounds/catch-6.wav
+./usr/share/games/frostrun/sounds/catch-7.wav
+./usr/share/games/frostrun/sounds/catch-8.wav
+./usr/share/games/frostrun/sounds/catch-9.wav
+./usr/share/games/frostrun/sounds/coal.wav
+./usr/share/games/frostrun/sounds/jump.wav
+./usr/share/games/frostrun/sounds/last-life.wav
+./usr/share/games/frostrun/sounds/level-completed.wav
+./usr/share/games/frostrun/sounds/level-intro.wav
+./usr/share/games/frostrun/sounds/life-lost.wav
+./usr/share/games/frostrun/sounds/mitten.wav
+./usr/share/games/frostrun/sounds/music.wav
+./usr/share/games/frostrun/sounds/snowman-beaten.wav
+./usr/share/games/frostrun/sounds/throw.wav
+./usr/share/games/frostrun/sounds/turn-back.wav
 ./usr/share/games/frostrun/sprites.png
 ./usr/share/icons/hicolor/48x48/apps/frostrun.png
 ./usr/share/icons/hicolor/64x64/apps/frostrun.png
@@ -175,7 +195,8 @@ else
         cmake --install "$build" --prefix "$prefix" --component frostrun
     installed() {
         for path in bin/frostrun libexec/frostrun/frostrun share/frostrun/background.png \
-            share/frostrun/sprites.png share/applications/frostrun.desktop \
+            share/frostrun/sprites.png share/frostrun/sounds/music.wav \
+            share/frostrun/sounds/jump.wav share/applications/frostrun.desktop \
             share/icons/hicolor/48x48/apps/frostrun.png \
             share/icons/hicolor/64x64/apps/frostrun.png \
             share/man/man6/frostrun.6 share/metainfo/io.github.frostrun.Frostrun.metainfo.xml; do
@@ -183,7 +204,8 @@ else
         done
         [ -x "$launcher" ] && [ -x "$prefix/libexec/frostrun/frostrun" ]
     }
-    check "binary, images, launcher, desktop entry, icons, metainfo, man page in place" installed
+    check "binary, images, sounds, launcher, desktop entry, icons, metainfo, man page in place" \
+        installed
     check "launcher plays the game from any folder, frame lines in the log" \
         plays_and_quits "$launcher"
     check "without its backdrop the game stops with the image error and status 1" \
