@@ -6,10 +6,10 @@
 The game binary in Xvfb on SDL's disk audio driver, a jump then q: the
 output holds the music from its first sample and, added to it, the jump's
 samples as the generator made them (within 16 steps or 2%: sdl12-compat's
-SDL2 device takes 44100 Hz stereo and converts); with --mute only zeros. Without an
-audio device, without the sounds folder and with a damaged music file, the
-walk replay shows its golden pictures and output, status 0, and standard
-error holds the game's one line "frostrun: no sound: ...".
+SDL2 device takes 44100 Hz stereo and converts); with --mute only zeros.
+Without an audio device, without the sounds folder and with a damaged
+music file, the walk replay shows its golden pictures and output, status 0,
+and standard error holds the game's one line "frostrun: no sound: ...".
 """
 import array
 import os
