@@ -122,14 +122,21 @@ Mix_Chunk* load_wave_file(const char* path, std::vector<Uint8>& buffer, const ch
         *problem = std::strerror(errno);
         return nullptr;
     }
-    // One byte more than the largest file: a file that fills it is too large.
-    buffer.resize(kMostWaveBytes + 1);
-    const std::size_t size = std::fread(buffer.data(), 1, buffer.size(), file);
-    const bool failed = std::ferror(file) != 0;
+    long length = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        length = std::ftell(file);
+        std::rewind(file);
+    }
+    const bool too_large = length > static_cast<long>(kMostWaveBytes);
+    if (length >= 0 && !too_large) {
+        buffer.resize(static_cast<std::size_t>(length));
+    }
+    const bool read = length >= 0 && !too_large &&
+                      std::fread(buffer.data(), 1, buffer.size(), file) == buffer.size();
     std::fclose(file);
-    if (failed) {
-        *problem = "cannot be read";
+    if (!read) {
+        *problem = too_large ? "file too large" : "cannot be read";
         return nullptr;
     }
-    return load_wave(buffer.data(), size, problem);
+    return load_wave(buffer.data(), buffer.size(), problem);
 }
