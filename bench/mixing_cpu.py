@@ -69,7 +69,8 @@ def main(argv):
     for tid, (name, ns) in sorted(after.items()):
         used = ns - before.get(tid, (name, 0))[1]
         role = "main (the game)" if tid == process.pid else "SDL's"
-        print(f"  {tid:>8} {name:16} {role:16} {used / 1e6:9.1f} ms  {100 * used / 1e9 / spent:6.2f}%")
+        share = 100 * used / 1e9 / spent
+        print(f"  {tid:>8} {name:16} {role:16} {used / 1e6:9.1f} ms  {share:6.2f}%")
 
 
 if __name__ == "__main__":

@@ -113,7 +113,8 @@ def disk_output(game):
 
 
 def without_sound(play):
-    keys, frames, stdout = (os.path.join(GOLDEN, "walk" + s) for s in (".keys", ".frames", ".stdout"))
+    keys, frames, stdout = (os.path.join(GOLDEN, "walk" + end)
+                            for end in (".keys", ".frames", ".stdout"))
     problems = []
     for case in ("nosuchdriver", "no sounds folder", "damaged music.wav"):
         folder = game_folder()

@@ -106,8 +106,8 @@ def main(argv):
     if silent:
         pen.rectangle([x_of(silent[0] / RATE * stretch), middle - half,
                        x_of(silent[-1] / RATE * stretch), middle + half], fill=(235, 235, 235))
-        pen.text((x_of(silent[0] / RATE * stretch) + 4, middle - half + 2), "silent (m)", fill="black",
-                 font=font)
+        pen.text((x_of(silent[0] / RATE * stretch) + 4, middle - half + 2), "silent (m)",
+                 fill="black", font=font)
     per = len(heard) / (width - left - 20)
     for x in range(width - left - 20):
         part = heard[int(x * per):int((x + 1) * per) + 1] or array.array("h", [0])
@@ -118,8 +118,8 @@ def main(argv):
         pen.text((x_of(at) - 10, 18), f"{key} {at:.2f}", fill=(200, 0, 0), font=font)
     for k, (at, name) in enumerate(found):
         x = x_of(at / RATE * stretch)
-        pen.polygon([(x, middle + half + 2), (x - 5, middle + half + 12), (x + 5, middle + half + 12)],
-                    fill=(0, 140, 0))
+        low = middle + half
+        pen.polygon([(x, low + 2), (x - 5, low + 12), (x + 5, low + 12)], fill=(0, 140, 0))
         pen.text((x - 20, middle + half + 14 + 12 * (k % 2)), f"{name} {at / RATE * stretch:.2f}",
                  fill=(0, 140, 0), font=font)
     pen.text((4, 30), f"music from {start / RATE * stretch:.2f} s; output time x {stretch:.3f}",
@@ -131,7 +131,8 @@ def main(argv):
              " green: effects found whole over the music)", fill="black", font=font)
     os.makedirs(os.path.dirname(picture), exist_ok=True)
     image.save(picture)
-    print(f"{len(heard)} samples ({len(heard) / RATE:.2f} s, drawn x {stretch:.3f}); music from {start}; presses "
+    print(f"{len(heard)} samples ({len(heard) / RATE:.2f} s, drawn x {stretch:.3f});"
+          f" music from {start}; presses "
           f"{[(round(t, 2), k) for t, k in pressed]}; effects "
           f"{[(round(at / RATE * stretch, 2), name) for at, name in found]}; silent "
           f"{silent[0] / RATE * stretch if silent else 0:.2f} to "
