@@ -13,9 +13,8 @@ namespace {
 constexpr int kRate = 22050;  // the sound files' own rate: no conversion
 constexpr int kMono = 1;
 constexpr int kBufferSamples = 1024;  // 46 ms a mix
-constexpr int kChannels = 8;          // the music's and seven for effects
 constexpr int kMusicChannel = 0;
-constexpr int kAnyChannel = -1;
+constexpr int kAllChannels = -1;
 constexpr int kForever = -1;
 constexpr int kCatchSteps = kSoundCatchLast - kSoundCatch + 1;
 
@@ -28,6 +27,17 @@ constexpr const char* kSoundFiles[kSoundCount] = {
     "sounds/life-lost.wav", "sounds/level-completed.wav", "sounds/level-intro.wav",
     "sounds/last-life.wav", "sounds/music.wav",
 };
+
+// Each kind of sound has a channel of its own: a sound that comes again
+// cuts its own last start (a catch's chime the one before), never another
+// sound, and starting one never fails for want of a free channel.
+constexpr int kSoundChannels[kSoundCount] = {
+    1, 1, 1, 1, 1, 1, 1, 1, 1,  // the nine catch chimes
+    2, 3, 4, 5, 6, 7,           // coal, mitten, jump, throw, turn-back, snowman beaten
+    8, 9, 10, 8,                // life lost, level completed, level intro, last life
+    kMusicChannel,
+};
+constexpr int kChannels = 11;
 
 Mix_Chunk* chunks[kSoundCount] = {};
 bool sound_on = false;  // the mixer is open and every sound loaded
@@ -65,7 +75,7 @@ bool load_sounds()
     return true;
 }
 
-void set_volume() { Mix_Volume(kAnyChannel, muted ? 0 : MIX_MAX_VOLUME); }
+void set_volume() { Mix_Volume(kAllChannels, muted ? 0 : MIX_MAX_VOLUME); }
 
 }  // namespace
 
@@ -82,7 +92,6 @@ void start_sound(bool start_muted)
         return;
     }
     Mix_AllocateChannels(kChannels);
-    Mix_ReserveChannels(kMusicChannel + 1);
     if (!load_sounds()) {
         Mix_CloseAudio();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -90,13 +99,13 @@ void start_sound(bool start_muted)
     }
     sound_on = true;
     set_volume();
-    platform::play_sound(kSoundMusic, kMusicChannel, chunks[kSoundMusic], kForever);
+    platform::play_sound(kSoundMusic, kSoundChannels[kSoundMusic], chunks[kSoundMusic], kForever);
 }
 
 void play_sound(SoundId sound)
 {
     if (sound_on) {
-        platform::play_sound(sound, kAnyChannel, chunks[sound], 0);
+        platform::play_sound(sound, kSoundChannels[sound], chunks[sound], 0);
     }
 }
 
@@ -125,14 +134,14 @@ void resume_music()
 void pause_sound()
 {
     if (sound_on) {
-        Mix_Pause(kAnyChannel);
+        Mix_Pause(kAllChannels);
     }
 }
 
 void resume_sound()
 {
     if (sound_on) {
-        Mix_Resume(kAnyChannel);
+        Mix_Resume(kAllChannels);
         if (music_resting) {
             Mix_Pause(kMusicChannel);
         }

@@ -34,7 +34,7 @@ enum SoundId {
 // "frostrun: no sound: <reason>", and every call below does nothing.
 void start_sound(bool muted);
 
-// Starts an effect on the first free channel.
+// Starts an effect on its kind's own channel, cutting that kind's last one.
 void play_sound(SoundId sound);
 
 // The chime of a snowflake caught with `icons` (1 to 9) now in the
