@@ -87,6 +87,8 @@ TEST(Sound, EachEventsSoundStartsInTheFrameOfTheEvent)
         EXPECT_EQ(count_of(kSoundLastLife, kSoundLastLife), crash && lives_left() == 0);
         EXPECT_EQ(count_of(kSoundThrow, kSoundThrow), thrown);
         EXPECT_EQ(count_of(kSoundMusic, kSoundMusic), 0);
+        // The music rests only within a crash or an intro, and after the last life.
+        EXPECT_EQ(Mix_Paused(0), lives_left() == 0);
         EXPECT_EQ(count_of(kSoundCatch, kSoundCatchLast), caught - level_up);
         if (caught == 1 && !level_up && !crash) {
             EXPECT_EQ(started, std::vector<int>{kSoundCatch + progress_icons() - 1});
@@ -108,6 +110,8 @@ TEST(Sound, EachEventsSoundStartsInTheFrameOfTheEvent)
 TEST(Sound, TheMKeyTogglesSoundAndIsNoDirection)
 {
     start_game();
+    fake::press(SDLK_UP);  // a steering code, which a jump needs to go on
+    game_step();
     fake::press(SDLK_SPACE);
     game_step();
     EXPECT_EQ(started, std::vector<int>{kSoundJump});
