@@ -57,7 +57,7 @@ TEST(Sound, EachEventsSoundStartsInTheFrameOfTheEvent)
     // Each intro is answered on its 12th pulse, after its call (the 8th).
     fake::platform().on_delay = [pulses = 0](Uint32 ms) mutable {
         if (ms == 100 && world_state().level_up_pending != 0 && ++pulses % 12 == 0) {
-            fake::press(SDLK_q);
+            autopilot::push_key(SDLK_q);
         }
     };
     autopilot::Pilot pilot;
@@ -110,9 +110,9 @@ TEST(Sound, EachEventsSoundStartsInTheFrameOfTheEvent)
 TEST(Sound, TheMKeyTogglesSoundAndIsNoDirection)
 {
     start_game();
-    fake::press(SDLK_UP);  // a steering code, which a jump needs to go on
+    autopilot::push_key(SDLK_UP);  // a steering code, which a jump needs to go on
     game_step();
-    fake::press(SDLK_SPACE);
+    autopilot::push_key(SDLK_SPACE);
     game_step();
     EXPECT_EQ(started, std::vector<int>{kSoundJump});
     for (int frame = 0; frame < 60; ++frame) {
@@ -120,7 +120,7 @@ TEST(Sound, TheMKeyTogglesSoundAndIsNoDirection)
     }
     started.clear();
     for (int volume : {0, MIX_MAX_VOLUME}) {
-        fake::press(SDLK_m);
+        autopilot::push_key(SDLK_m);
         game_step();
         EXPECT_EQ(Mix_Volume(0, -1), volume);
         EXPECT_EQ(Mix_Volume(7, -1), volume);
