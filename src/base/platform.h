@@ -5,6 +5,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <SDL_mixer.h>
 
 namespace platform {
 
@@ -27,5 +28,10 @@ void delay(Uint32 ms);
 void skip_waits();
 int poll_event(SDL_Event* event);
 int flip(SDL_Surface* video);
+
+// Starts `chunk` on a mixer channel as Mix_PlayChannel does (-1: the first
+// free one), repeated `loops` more times (-1: for ever); `sound` names it
+// for whoever watches (the tests' platform records it).
+int play_sound(int sound, int channel, Mix_Chunk* chunk, int loops);
 
 }  // namespace platform

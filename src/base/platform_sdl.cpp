@@ -38,4 +38,9 @@ int poll_event(SDL_Event* event) { return SDL_PollEvent(event); }
 
 int flip(SDL_Surface* video) { return SDL_Flip(video); }
 
+int play_sound(int, int channel, Mix_Chunk* chunk, int loops)
+{
+    return Mix_PlayChannel(channel, chunk, loops);
+}
+
 }  // namespace platform

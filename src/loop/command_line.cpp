@@ -9,7 +9,7 @@ constexpr char kMaxScaleDigit = '6';
 constexpr std::size_t kShownArgumentBytes = 40;  // a longer argument is cut in messages
 
 constexpr char kUsage[] =
-    "Usage: frostrun [--scale N | --fullscreen] [--record FILE | --play FILE |\n"
+    "Usage: frostrun [--scale N | --fullscreen] [--mute] [--record FILE | --play FILE |\n"
     "                --timedemo FILE] [--frame-sums FILE]\n"
     "Catch the snowflakes, dodge the rest.\n"
     "\n"
@@ -17,6 +17,7 @@ constexpr char kUsage[] =
     "                every pixel is repeated, so the picture stays sharp\n"
     "  --fullscreen  play on the whole screen at its current size, scaled by the\n"
     "                largest whole factor that fits, on black; wins over --scale\n"
+    "  --mute        start with the sound off (the m key turns it on)\n"
     "  --record FILE    keep the game in FILE, a demo, input by input as it is read\n"
     "  --play FILE      watch the demo in FILE at the game's pace; p or space pauses,\n"
     "                   q or Escape stops\n"
@@ -26,7 +27,8 @@ constexpr char kUsage[] =
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
-    "Keys: left and right arrows walk, up arrow stands, space jumps, q quits.\n"
+    "Keys: left and right arrows walk, up arrow stands, space jumps, m turns the sound\n"
+    "off and on, q quits.\n"
     "Exit status: 0 when the game or demo ends, 1 on a start-up failure, 2 on a bad\n"
     "option or a file named on the command line that cannot be used.\n";
 
@@ -86,6 +88,7 @@ CommandLine read_command_line(int argc, const char* const* argv)
     CommandLine line;
     bool scale_seen = false;
     bool full_screen_seen = false;
+    bool mute_seen = false;
     bool help_seen = false;
     bool version_seen = false;
     for (int i = 1; i < argc; ++i) {
@@ -126,6 +129,8 @@ CommandLine read_command_line(int argc, const char* const* argv)
             seen = &scale_seen;
         } else if (name == "--fullscreen") {
             seen = &full_screen_seen;
+        } else if (name == "--mute") {
+            seen = &mute_seen;
         } else if (name == "--help") {
             seen = &help_seen;
         } else if (name == "--version") {
@@ -147,6 +152,8 @@ CommandLine read_command_line(int argc, const char* const* argv)
             }
             if (name == "--fullscreen") {
                 line.full_screen = true;
+            } else if (name == "--mute") {
+                line.mute = true;
             } else if (line.answer == CommandLine::kPlay) {
                 line.answer = name == "--help" ? CommandLine::kHelp : CommandLine::kVersion;
             }

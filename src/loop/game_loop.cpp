@@ -13,6 +13,7 @@
 #include "base/keyboard.h"
 #include "base/picture_scaler.h"
 #include "base/platform.h"
+#include "base/sound.h"
 #include "base/surfaces.h"
 #include "player/player.h"
 #include "screens/bursts.h"
@@ -42,6 +43,7 @@ char direction = kCodeNone;
 char last_steer = kCodeNone;
 int window_scale = 1;
 bool window_full_screen = false;
+bool sound_muted = false;
 
 // Loads one image of the game or stops the run: without its images the
 // game has nothing to draw.
@@ -77,7 +79,7 @@ SDL_Surface* open_screen()
 int initialise()
 {
     std::fputs(kCaption, stderr);
-    if (platform::init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
+    if (platform::init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL error: %s\n", SDL_GetError());
         return 1;
     }
@@ -99,6 +101,8 @@ int initialise()
     sprites = load_image(kSpritesFile);
     SDL_SetColorKey(sprites, SDL_SRCCOLORKEY, 0);
     prepare_blit_shortcuts(screen, sprites, backdrop);
+    // Sound is a bonus: without it the game plays on, silently.
+    start_sound(sound_muted);
     std::printf("the colorkey is %d\n", static_cast<int>(sprites->format->colorkey));
     SDL_ShowCursor(SDL_DISABLE);
 
@@ -115,7 +119,7 @@ void play_frame()
 {
     begin_input_frame();
     while (next_input(&event) != 0) {
-        if (event.type == SDL_KEYDOWN) {
+        if (event.type == SDL_KEYDOWN && !take_sound_key(&event)) {
             direction = static_cast<char>(read_direction_key(&event));
         }
     }
@@ -145,6 +149,8 @@ void set_window_options(int scale, bool full_screen)
     window_scale = scale;
     window_full_screen = full_screen;
 }
+
+void set_sound_muted(bool muted) { sound_muted = muted; }
 
 int game_step()
 {

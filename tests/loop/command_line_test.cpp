@@ -18,7 +18,7 @@ std::string read(std::vector<const char*> args)
     const char* demos[] = {"", " record ", " play ", " timedemo "};
     return answers[line.answer] + (line.answer == CommandLine::kMistake ? line.mistake
         : " x" + std::to_string(line.scale) + (line.full_screen ? " full" : "") +
-          demos[line.demo] + line.demo_file +
+          (line.mute ? " mute" : "") + demos[line.demo] + line.demo_file +
           (line.frame_sums_file.empty() ? "" : " sums " + line.frame_sums_file));
 }
 
@@ -57,6 +57,7 @@ TEST(CommandLine, ReadsEveryGoodSpellingAndGivesOneLineForEachMistake)
         {{"--full"}, says("unknown option '--full'")}, {{"-"}, says("unexpected argument '-'")},
         {{"--help", "--bogus"}, says("unknown option '--bogus'")},
         {{"--fullscreen=1"}, says("--fullscreen takes no value")},
+        {{"--mute", "--scale=2"}, "play x2 mute"}, {{"--mute=0"}, says("--mute takes no value")},
         {{"--"}, says("unexpected argument '--'")},
         {{"--fullscreen", "stray"}, says("unexpected argument 'stray'")},
         {{"a\nb\x1b"}, says("unexpected argument 'a\\x0Ab\\x1B'")},
