@@ -4,6 +4,9 @@
 // scripted input in their place.
 #pragma once
 
+#include <ctime>
+#include <string>
+
 #include <SDL.h>
 
 namespace platform {
@@ -25,5 +28,11 @@ Uint32 get_ticks();
 void delay(Uint32 ms);
 int poll_event(SDL_Event* event);
 int flip(SDL_Surface* video);
+
+// The date, for the games entered in the best-scores table.
+std::time_t now();
+// The folder of the player's game data (the best-scores table); "" when
+// the machine names none.
+std::string data_folder();
 
 }  // namespace platform

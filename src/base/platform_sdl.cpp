@@ -1,6 +1,10 @@
 // The platform calls of the game as players run it: plain SDL.
 #include "base/platform.h"
 
+#include <cstdlib>
+
+#include "base/score_file.h"
+
 namespace platform {
 
 int init(Uint32 flags) { return SDL_Init(flags); }
@@ -26,5 +30,12 @@ void delay(Uint32 ms) { SDL_Delay(ms); }
 int poll_event(SDL_Event* event) { return SDL_PollEvent(event); }
 
 int flip(SDL_Surface* video) { return SDL_Flip(video); }
+
+std::time_t now() { return std::time(nullptr); }
+
+std::string data_folder()
+{
+    return data_folder_from(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
 
 }  // namespace platform

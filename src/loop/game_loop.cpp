@@ -13,6 +13,7 @@
 #include "base/picture_scaler.h"
 #include "base/platform.h"
 #include "base/surfaces.h"
+#include "loop/game_end.h"
 #include "player/player.h"
 #include "screens/bursts.h"
 #include "screens/score_display.h"
@@ -142,6 +143,13 @@ void set_window_options(int scale, bool full_screen)
 {
     window_scale = scale;
     window_full_screen = full_screen;
+}
+
+void finish_run()
+{
+    if (game_state == kStatePlay) {
+        end_game(screen, sprites, backdrop);
+    }
 }
 
 int game_step()

@@ -10,3 +10,8 @@ int game_step();
 // `full_screen` the whole desktop. Called before the first step; without
 // it the window is the plain 640 x 480 one.
 void set_window_options(int scale, bool full_screen);
+
+// Ends the run after the step that answered 'N': enters the game in the
+// best-scores table and, when the last life went, shows the game-over
+// screen. Nothing when the game never started.
+void finish_run();

@@ -80,4 +80,8 @@ int flip(SDL_Surface* video)
     return 0;
 }
 
+std::time_t now() { return fake::platform().date; }
+
+std::string data_folder() { return fake::platform().data_folder; }
+
 }  // namespace platform
