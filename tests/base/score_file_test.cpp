@@ -1,0 +1,268 @@
+// The best-scores table: its reader against damaged text, its order, and
+// its file against kills, failures, full disks and games ending together.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "base/score_file.h"
+#include "support/fake_platform.h"
+
+namespace {
+
+const std::string kDate = "2026-12-06T15:03:05Z";  // the fake platform's date
+const std::string kHead = "frostrun scores 1\n";
+
+// A data folder of this test's own, below a temporary folder that goes
+// when the test ends.
+std::string fresh_folder()
+{
+    static char root[] = "/tmp/frostrun-scores-XXXXXX";
+    fake::platform().data_folder = std::string(mkdtemp(root)) + "/data/frostrun";
+    std::atexit([] { std::filesystem::remove_all(root); });
+    return fake::platform().data_folder;
+}
+
+std::string read_text(const std::string& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void write_text(const std::string& path, const std::string& text)
+{
+    std::ofstream(path) << text;
+}
+
+// Saves a game of `score` and answers what standard error said.
+std::string save(long long score, int* rank = nullptr)
+{
+    testing::internal::CaptureStderr();
+    const EnteredGame entered = save_game({score, 3, fake::platform().date});
+    if (rank != nullptr) {
+        *rank = entered.rank;
+    }
+    return testing::internal::GetCapturedStderr();
+}
+
+const char* stop_at = "";
+int stop_here(const char* step) { return std::strcmp(step, stop_at) == 0 ? raise(SIGSTOP) : 0; }
+int fail_here(const char* step) { return std::strcmp(step, stop_at) == 0 ? EIO : 0; }
+
+}  // namespace
+
+TEST(ScoreTable, ReaderTakesWellFormedTablesOnly)
+{
+    const std::string game = " 1 " + kDate + "\n";
+    const struct {
+        std::string text;
+        TableText found;
+        int games;
+    } cases[] = {
+        {kHead, TableText::kRead, 0},
+        {kHead + "5" + game + "999999999999" + game, TableText::kRead, 2},
+        {kHead + "5 1 " + kDate, TableText::kDamaged, 0},  // truncated: the last line unended
+        {kHead + "5 1 2026-12-0", TableText::kDamaged, 0},
+        {"", TableText::kDamaged, 0},
+        {"frostrun scores 1", TableText::kDamaged, 0},
+        {std::string("\0\xff\n\x80junk\n", 10), TableText::kDamaged, 0},
+        {kHead + "1234567890123" + game, TableText::kDamaged, 0},  // huge
+        {kHead + "-5" + game, TableText::kDamaged, 0},
+        {kHead + "05" + game, TableText::kDamaged, 0},
+        {kHead + "5 0 " + kDate + "\n", TableText::kDamaged, 0},
+        {kHead + "5 1 2026-02-30T15:03:05Z\n", TableText::kDamaged, 0},
+        {kHead + "5  1 " + kDate + "\n", TableText::kDamaged, 0},
+        {kHead + "5" + game + "\n", TableText::kDamaged, 0},
+        {"frostrun scores 0\n", TableText::kDamaged, 0},
+        {"frostrun scores 2\n5" + game, TableText::kNewer, 1},
+        {"frostrun scores 99\nfive golden rings\n", TableText::kNewer, 0},
+    };
+    for (const auto& c : cases) {
+        ScoreTable table;
+        EXPECT_EQ(parse_table(c.text, table), c.found) << c.text;
+        EXPECT_EQ(table.count, c.games) << c.text;
+    }
+    std::string eleven = kHead;
+    for (int i = 0; i < 11; ++i) {
+        eleven += "5" + game;
+    }
+    ScoreTable table;
+    EXPECT_EQ(parse_table(eleven, table), TableText::kDamaged);
+    // Random damage: whatever reads as a table writes back as one.
+    std::mt19937 random(19);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = eleven.substr(0, random() % eleven.size());
+        for (unsigned k = random() % 4; k > 0 && !text.empty(); --k) {
+            text[random() % text.size()] = static_cast<char>(random() % 64 + '-');
+        }
+        ScoreTable again;
+        if (parse_table(text, table) == TableText::kRead) {
+            ASSERT_EQ(parse_table(format_table(table), again), TableText::kRead) << text;
+            ASSERT_EQ(format_table(again), format_table(table)) << text;
+        }
+    }
+}
+
+// Best first; an equal score goes below the earlier game; ten at most.
+TEST(ScoreTable, EntersEachGameInItsPlace)
+{
+    ScoreTable table;
+    const long long scores[] = {40, 1234, 40, 7, 7, 7, 7, 7, 7, 0, 7, 3, 8};
+    const int ranks[] = {0, 0, 2, 3, 4, 5, 6, 7, 8, 9, 9, kNotEntered, 3};
+    for (int i = 0; i < 13; ++i) {
+        EXPECT_EQ(enter_game(table, {scores[i], 1, i}), ranks[i]) << i;
+    }
+    EXPECT_EQ(table.count, kTableSize);
+    EXPECT_EQ(table.entries[0].score, 1234);
+    EXPECT_EQ(table.entries[2].date, 2);  // the later 40
+    EXPECT_EQ(table.entries[9].date, 8);  // the 0, then the latest 7 went out
+    ScoreTable shuffled;
+    std::string text = format_table(table);
+    const std::size_t first = text.find('\n') + 1;
+    const std::size_t second = text.find('\n', first) + 1;
+    text = kHead + text.substr(second) + text.substr(first, second - first);
+    ASSERT_EQ(parse_table(text, shuffled), TableText::kRead);
+    EXPECT_EQ(format_table(shuffled), format_table(table));
+}
+
+TEST(ScoreFile, DamagedTablesAreKeptAsideAndNewerOnesLeftAlone)
+{
+    EXPECT_EQ(data_folder_from("/x", "/h"), "/x/frostrun");
+    EXPECT_EQ(data_folder_from("rel", "/h"), "/h/.local/share/frostrun");
+    EXPECT_EQ(data_folder_from(nullptr, "relative"), "");
+    const std::string folder = fresh_folder();
+    const std::string path = folder + "/scores";
+    EXPECT_EQ(save(120), "");
+    EXPECT_EQ(read_text(path), kHead + "120 3 " + kDate + "\n");
+    const std::string aside = path + ".damaged-20261206T150305Z";
+    for (const char* suffix : {"", "-2", "-3"}) {
+        if (*suffix == '-') {
+            write_text(path, std::string("junk") + suffix);
+        } else {
+            std::filesystem::create_directory(path + ".tmp");
+            std::filesystem::remove(path);
+            std::filesystem::rename(path + ".tmp", path);  // a folder where the table was
+        }
+        EXPECT_EQ(save(5), "frostrun: the score table " + path + " was damaged (" +
+                               (*suffix ? "not a score table" : "not a file") + "); kept as " +
+                               aside + suffix + "\n");
+        EXPECT_EQ(read_text(path), kHead + "5 3 " + kDate + "\n");
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(aside));
+    EXPECT_EQ(read_text(aside + "-3"), "junk-3");
+    const std::string newer = "frostrun scores 2\n9 1 " + kDate + "\n";
+    write_text(path, newer);
+    int rank = 0;
+    EXPECT_EQ(save(10, &rank), "frostrun: score not saved: the table " + path +
+                                   " is of a newer version of the game\n");
+    EXPECT_EQ(rank, 0);
+    EXPECT_EQ(read_text(path), newer);
+}
+
+TEST(ScoreFile, NowhereToWriteCostsOnlyTheSave)
+{
+    const std::string folder = fresh_folder();
+    save(50);
+    const struct {
+        std::string folder;
+        const char* failing_step;
+        std::string why;
+    } cases[] = {
+        {"", "", "no home folder (neither HOME nor XDG_DATA_HOME is set)"},
+        {"/dev/null/frostrun", "", "/dev/null/frostrun: Not a directory"},
+        {folder, "written", "No space left on device"},
+        {folder, "locked", folder + "/scores.lock: No space left on device"},
+    };
+    set_save_step_hook([](const char* step) { return std::strcmp(step, stop_at) ? 0 : ENOSPC; });
+    for (const auto& c : cases) {
+        fake::platform().data_folder = c.folder;
+        stop_at = c.failing_step;
+        int rank = 0;
+        EXPECT_EQ(save(60, &rank), "frostrun: score not saved: " + c.why + "\n");
+        EXPECT_EQ(rank, 0);
+        EXPECT_EQ(read_text(folder + "/scores"), kHead + "50 3 " + kDate + "\n");
+        EXPECT_FALSE(std::filesystem::exists(folder + "/scores.new"));
+    }
+    if (geteuid() != 0) {  // root writes into read-only folders
+        chmod(folder.c_str(), 0500);
+        EXPECT_EQ(save(70).rfind("frostrun: score not saved: ", 0), 0u);
+        chmod(folder.c_str(), 0700);
+    }
+}
+
+// A writer stopped and killed at each step leaves the old table or the new
+// one, and the next game enters; a step that fails leaves the old one.
+TEST(ScoreFile, KilledOrFailingAtAnyStepLeavesTheOldTableOrTheNew)
+{
+    const std::string folder = fresh_folder();
+    const std::string path = folder + "/scores";
+    save(1);
+    const char* steps[] = {"folder made", "locked", "created", "half written",
+                           "written", "synced", "renamed", "folder synced"};
+    long long score = 1;
+    for (int k = 0; k < 8; ++k) {
+        const bool renamed = k >= 6;
+        const std::string old_table = read_text(path);
+        stop_at = steps[k];
+        const pid_t writer = fork();
+        if (writer == 0) {
+            set_save_step_hook(stop_here);
+            save(score + 1);
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(writer, &status, WUNTRACED);
+        ASSERT_TRUE(WIFSTOPPED(status)) << stop_at;
+        kill(writer, SIGKILL);
+        waitpid(writer, &status, 0);
+        ScoreTable table;
+        ASSERT_EQ(parse_table(read_text(path), table), TableText::kRead) << stop_at;
+        EXPECT_TRUE(renamed ? table.entries[0].score == score + 1 : read_text(path) == old_table)
+            << stop_at;
+        set_save_step_hook(fail_here);
+        score += 2;
+        EXPECT_EQ(save(score).empty(), renamed) << stop_at;
+        set_save_step_hook(nullptr);
+        EXPECT_EQ(save(++score), "") << stop_at;
+        EXPECT_FALSE(std::filesystem::exists(folder + "/scores.new")) << stop_at;
+    }
+}
+
+TEST(ScoreFile, GamesEndingTogetherAllEnter)
+{
+    const std::string folder = fresh_folder();
+    int gate[2];
+    ASSERT_EQ(pipe(gate), 0);
+    constexpr int kWriters = 8;
+    for (int i = 1; i <= kWriters; ++i) {
+        if (fork() == 0) {
+            char go = 0;
+            const bool opened = read(gate[0], &go, 1) == 1;
+            _exit(opened && save(i).empty() ? 0 : 1);
+        }
+    }
+    ASSERT_EQ(write(gate[1], "gogogogo", kWriters), kWriters);
+    for (int i = 0; i < kWriters; ++i) {
+        int status = 1;
+        wait(&status);
+        EXPECT_EQ(status, 0);
+    }
+    ScoreTable table;
+    ASSERT_EQ(parse_table(read_text(folder + "/scores"), table), TableText::kRead);
+    ASSERT_EQ(table.count, kWriters);
+    for (int i = 0; i < kWriters; ++i) {
+        EXPECT_EQ(table.entries[i].score, kWriters - i);
+    }
+}
