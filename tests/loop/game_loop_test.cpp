@@ -39,7 +39,8 @@ TEST(StartUp, FailuresReportOnStandardErrorAndEndWithStatusOne)
     testing::internal::CaptureStderr();
     testing::internal::CaptureStdout();
     // timeout: a game that started anyway is stopped after 20 s instead of hanging the suite.
-    const std::string drivers = "SDL_VIDEODRIVER=none SDL_AUDIODRIVER=dummy timeout 20 '";
+    const std::string drivers =
+        "XDG_DATA_HOME=/nonexistent SDL_VIDEODRIVER=none SDL_AUDIODRIVER=dummy timeout 20 '";
     const int status = std::system((drivers + game + "'").c_str());
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
