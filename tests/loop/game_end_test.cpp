@@ -1,5 +1,5 @@
-// The end of a run: the table entry, the game-over screen after the last
-// life, and --scores in the game binary.
+// The end of a run: the game in the table, the game-over screen after the
+// last life, and --scores in the game binary.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,20 +14,22 @@
 
 #include "loop/game_loop.h"
 #include "screens/lives.h"
+#include "screens/score_display.h"
 #include "support/harness.h"
 
 namespace {
 
-const std::string kDate = "2026-12-06T15:03:05Z";  // the fake platform's date
+const std::string kGames = "2048 12 2026-01-02T03:04:05Z\n70 2 2026-12-06T15:03:05Z\n";
 
-// A data folder of this test's own; answers its table file.
-std::string fresh_table()
+// A table file in a data folder of this test's own, holding `text`.
+std::string table_holding(const std::string& text)
 {
     static char root[] = "/tmp/frostrun-end-XXXXXX";
-    const std::string folder = mkdtemp(root);
+    fake::platform().data_folder = std::string(mkdtemp(root)) + "/frostrun";
     std::atexit([] { std::filesystem::remove_all(root); });
-    fake::platform().data_folder = folder + "/frostrun";
-    return folder + "/frostrun/scores";
+    std::filesystem::create_directory(fake::platform().data_folder);
+    std::ofstream(fake::platform().data_folder + "/scores") << text;
+    return fake::platform().data_folder + "/scores";
 }
 
 std::string read_text(const std::string& path)
@@ -37,28 +39,30 @@ std::string read_text(const std::string& path)
     return text.str();
 }
 
-// The game started, one frame played with `key` pressed.
-char start_and_play(SDLKey key)
+// Whether the screen shows `number` in the score's glyphs, ending at `right`.
+bool shows_number(const harness::Surfaces& s, long long number, int right, int y)
 {
-    harness::use_dummy_drivers();
-    EXPECT_EQ(chdir(FROSTRUN_ASSET_DIR), 0);  // the game reads its images from there
-    testing::internal::CaptureStdout();
-    game_step();
-    fake::press(key);
-    const char answer = static_cast<char>(game_step());
-    testing::internal::GetCapturedStdout();
-    return answer;
+    bool shown = true;
+    for (int x = right - 10; shown && (x == right - 10 || number > 0); x -= 10, number /= 10) {
+        shown = harness::shows_sprite(s, score_glyph(static_cast<int>(number % 10)), x, y);
+    }
+    return shown;
 }
 
 }  // namespace
 
 // The last life gone, keys pressed in the crash are dropped; the screen
-// shows until space, with nothing on standard output, and the game is in
-// the table.
-TEST(GameEnd, TheLastLifeShowsTheGameOverScreen)
+// shows GAME OVER, the score, the level and the best games, this one
+// marked, until space, with nothing on standard output.
+TEST(GameEnd, TheLastLifeShowsTheScoreAndTheBestGamesThisOneMarked)
 {
-    const std::string table = fresh_table();
-    start_and_play(SDLK_UP);
+    const std::string table = table_holding("frostrun scores 1\n" + kGames);
+    harness::use_dummy_drivers();
+    ASSERT_EQ(chdir(FROSTRUN_ASSET_DIR), 0);  // the game reads its images from there
+    testing::internal::CaptureStdout();
+    game_step();
+    game_step();
+    testing::internal::GetCapturedStdout();
     SDL_Surface* sheet = IMG_Load("sprites.png");
     SDL_SetColorKey(sheet, SDL_SRCCOLORKEY, 0);
     SDL_Rect figure = {300, 410, 40, 65};
@@ -75,29 +79,27 @@ TEST(GameEnd, TheLastLifeShowsTheGameOverScreen)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(fake.flips, flips + 1);
     EXPECT_EQ(fake.delays, delays + 1);  // one poll, then space
-    const harness::Surfaces shown = {SDL_GetVideoSurface(), sheet, IMG_Load("background.png")};
-    EXPECT_TRUE(harness::shows_sprite(shown, {0, 300, 133, 21}, 253, 60));
-    EXPECT_EQ(read_text(table), "frostrun scores 1\n0 1 " + kDate + "\n");
+    EXPECT_EQ(read_text(table), "frostrun scores 1\n" + kGames + "0 1 2026-12-06T15:03:05Z\n");
+    const harness::Surfaces s = {SDL_GetVideoSurface(), sheet, IMG_Load("background.png")};
+    EXPECT_TRUE(harness::shows_sprite(s, {0, 300, 133, 21}, 253, 60));
+    EXPECT_TRUE(shows_number(s, 0, 260, 113) && shows_number(s, 1, 480, 113));
+    const int rows[3][3] = {{1, 2048, 12}, {2, 70, 2}, {3, 0, 1}};
+    for (int i = 0; i < 3; ++i) {
+        const int y = 215 + 18 * i;
+        EXPECT_TRUE(shows_number(s, rows[i][0], 200, y) && shows_number(s, rows[i][1], 330, y) &&
+                    shows_number(s, rows[i][2], 420, y)) << i;
+        EXPECT_EQ(harness::shows_sprite(s, {410, 300, 12, 10}, 432, y), i == 2) << i;
+    }
 }
 
-// q enters the game without the screen.
-TEST(GameEnd, QEntersTheGameWithoutTheScreen)
-{
-    const std::string table = fresh_table();
-    ASSERT_EQ(start_and_play(SDLK_q), 'N');
-    const int flips = fake::platform().flips;
-    finish_run();
-    EXPECT_EQ(fake::platform().flips, flips);
-    EXPECT_EQ(read_text(table), "frostrun scores 1\n0 1 " + kDate + "\n");
-}
-
-// --scores prints the table, or says it is empty; a damaged one is one
-// line on standard error and status 1, and stays as it is.
+// --scores prints the table or says it is empty; a damaged one is one line
+// on standard error and status 1. Nothing is written or renamed.
 TEST(GameEnd, ScoresOptionPrintsTheTableAndChangesNothing)
 {
-    const std::string table = fresh_table();
+    const std::string table = table_holding("");
+    const std::string folder = std::filesystem::path(table).parent_path();
     const auto tests = std::filesystem::canonical("/proc/self/exe").parent_path();
-    const std::string command = "XDG_DATA_HOME=" + table.substr(0, table.size() - 16) + " '" +
+    const std::string command = "XDG_DATA_HOME=" + folder + "/.. '" +
                                 (tests.parent_path() / "frostrun").string() + "' --scores";
     const struct {
         std::string text;
@@ -105,17 +107,18 @@ TEST(GameEnd, ScoresOptionPrintsTheTableAndChangesNothing)
         std::string out;
         std::string err;
     } cases[] = {
-        {"", 0, "No games in the best-scores table yet (" + table + ").\n", ""},
-        {"frostrun scores 1\n1234 12 " + kDate + "\n7 1 2026-01-02T03:04:05Z\n", 0,
-         "Best games (" + table + "):\nrank        score  level  date\n"
-         "   1         1234     12  2026-12-06 15:03:05 UTC\n"
-         "   2            7      1  2026-01-02 03:04:05 UTC\n", ""},
-        {"frostrun scores 1\n-1 1 " + kDate + "\n", 1, "",
-         "frostrun: the score table " + table + " cannot be read: not a score table\n"},
+        {"", 0, "No games in the best-scores table yet (" + folder + "/../frostrun/scores).\n", ""},
+        {"frostrun scores 1\n" + kGames, 0,
+         "Best games (" + folder + "/../frostrun/scores):\nrank        score  level  date\n"
+         "   1         2048     12  2026-01-02 03:04:05 UTC\n"
+         "   2           70      2  2026-12-06 15:03:05 UTC\n", ""},
+        {"frostrun scores 1\n-1 1 2026-01-02T03:04:05Z\n", 1, "",
+         "frostrun: the score table " + folder + "/../frostrun/scores cannot be read: "
+         "not a score table\n"},
     };
     for (const auto& c : cases) {
+        std::filesystem::remove(table);
         if (!c.text.empty()) {
-            std::filesystem::create_directories(std::filesystem::path(table).parent_path());
             std::ofstream(table) << c.text;
         }
         testing::internal::CaptureStdout();
@@ -124,10 +127,8 @@ TEST(GameEnd, ScoresOptionPrintsTheTableAndChangesNothing)
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
         EXPECT_EQ(WEXITSTATUS(status), c.status);
+        const auto files = std::filesystem::directory_iterator(folder);
+        EXPECT_EQ(std::distance(files, {}), c.text.empty() ? 0 : 1);
         EXPECT_EQ(read_text(table), c.text);
-        EXPECT_EQ(std::filesystem::exists(table) ? 1 : 0,
-                  std::distance(std::filesystem::directory_iterator(
-                                    std::filesystem::path(table).parent_path().parent_path()),
-                                std::filesystem::directory_iterator()));
     }
 }

@@ -29,7 +29,7 @@ import xwindow  # noqa: E402
 
 # The field where objects fall, clear of the score, the columns and the figure.
 FIELD = (32, 40, 595, 385)
-BANNER = (50, 200, 550, 225)
+BANNER_SOURCE = (0, 340, 500, 25)  # on the sheet; shown at (50, 200)
 THIRD_LIFE = (600, 84, 633, 106)
 GAME_OVER_TITLE = (0, 300, 133, 21)  # on the sheet; shown at (253, 60)
 SCREEN = (1920, 1080)
@@ -147,7 +147,7 @@ def game_to_the_end(server, start, pictures, out_dir, second):
 
     # Play level 1 until the intro screen (the banner) shows, then start level 2.
     def banner(shot, figure):
-        return pictures.changed(shot, BANNER).getbbox() and figure is None
+        return figure is None and pictures.match(shot, BANNER_SOURCE, 50, 200) > 0.99
 
     if not play(server, window, lambda: server.shot(window), pictures, 600, banner):
         sys.exit("level 1 was not finished in time")
