@@ -73,7 +73,7 @@ int take_lock(const std::string& folder)
         }
         nanosleep(&pause, nullptr);
     }
-    const int error = errno == EWOULDBLOCK ? ETIMEDOUT : errno;
+    const int error = errno;
     close(fd);
     errno = error;
     return -1;
@@ -252,7 +252,9 @@ EnteredGame save_game(const ScoreEntry& game)
     const int lock = take_lock(folder);
     if (lock < 0 || !step("locked")) {
         std::string problem;
-        const std::string why = folder + kLockName + ": " + error_text();
+        const bool busy = lock < 0 && errno == EWOULDBLOCK;
+        const std::string why = folder + kLockName + ": " +
+                                (busy ? "another game held it too long" : error_text());
         read_score_file(folder + kTableName, entered.table, problem);
         entered.rank = enter_game(entered.table, game);
         not_saved(why);

@@ -129,6 +129,10 @@ void game_over(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
             if (ends_screen(event)) {
                 return;
             }
+            // A window uncovered shows the picture again.
+            if (event.type == SDL_VIDEOEXPOSE) {
+                present_screen(screen);
+            }
         }
         platform::delay(kPollMs);
     }

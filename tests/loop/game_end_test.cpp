@@ -90,6 +90,8 @@ TEST(GameEnd, TheLastLifeShowsTheScoreAndTheBestGamesThisOneMarked)
                     shows_number(s, rows[i][2], 420, y)) << i;
         EXPECT_EQ(harness::shows_sprite(s, {410, 300, 12, 10}, 432, y), i == 2) << i;
     }
+    SDL_FreeSurface(sheet);
+    SDL_FreeSurface(s.backdrop);
 }
 
 // --scores prints the table or says it is empty; a damaged one is one line
