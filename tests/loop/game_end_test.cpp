@@ -16,6 +16,8 @@
 #include "screens/lives.h"
 #include "screens/score_display.h"
 #include "support/harness.h"
+#include "world/world_state.h"
+#include "world/world_tick.h"
 
 namespace {
 
@@ -52,8 +54,9 @@ bool shows_number(const harness::Surfaces& s, long long number, int right, int y
 }  // namespace
 
 // The last life gone, keys pressed in the crash are dropped; the screen
-// shows GAME OVER, the score, the level and the best games, this one
-// marked, until space, with nothing on standard output.
+// shows GAME OVER, the true score, the level and the best games, this one
+// marked below the earlier game of the same score, until space, with
+// nothing on standard output.
 TEST(GameEnd, TheLastLifeShowsTheScoreAndTheBestGamesThisOneMarked)
 {
     const std::string table = table_holding("frostrun scores 1\n" + kGames);
@@ -63,6 +66,11 @@ TEST(GameEnd, TheLastLifeShowsTheScoreAndTheBestGamesThisOneMarked)
     game_step();
     game_step();
     testing::internal::GetCapturedStdout();
+    // A true score past 999 (the display shows 048), as high as the best game's.
+    WorldState& world = const_cast<WorldState&>(world_state());
+    world.score_hundreds = 20;
+    world.score_tens = 4;
+    world.score_units = 8;
     SDL_Surface* sheet = IMG_Load("sprites.png");
     SDL_SetColorKey(sheet, SDL_SRCCOLORKEY, 0);
     SDL_Rect figure = {300, 410, 40, 65};
@@ -79,16 +87,17 @@ TEST(GameEnd, TheLastLifeShowsTheScoreAndTheBestGamesThisOneMarked)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(fake.flips, flips + 1);
     EXPECT_EQ(fake.delays, delays + 1);  // one poll, then space
-    EXPECT_EQ(read_text(table), "frostrun scores 1\n" + kGames + "0 1 2026-12-06T15:03:05Z\n");
+    EXPECT_EQ(read_text(table), "frostrun scores 1\n2048 12 2026-01-02T03:04:05Z\n"
+                                "2048 1 2026-12-06T15:03:05Z\n70 2 2026-12-06T15:03:05Z\n");
     const harness::Surfaces s = {SDL_GetVideoSurface(), sheet, IMG_Load("background.png")};
     EXPECT_TRUE(harness::shows_sprite(s, {0, 300, 133, 21}, 253, 60));
-    EXPECT_TRUE(shows_number(s, 0, 260, 113) && shows_number(s, 1, 480, 113));
-    const int rows[3][3] = {{1, 2048, 12}, {2, 70, 2}, {3, 0, 1}};
+    EXPECT_TRUE(shows_number(s, 2048, 290, 113) && shows_number(s, 1, 480, 113));
+    const int rows[3][3] = {{1, 2048, 12}, {2, 2048, 1}, {3, 70, 2}};
     for (int i = 0; i < 3; ++i) {
         const int y = 215 + 18 * i;
         EXPECT_TRUE(shows_number(s, rows[i][0], 200, y) && shows_number(s, rows[i][1], 330, y) &&
                     shows_number(s, rows[i][2], 420, y)) << i;
-        EXPECT_EQ(harness::shows_sprite(s, {410, 300, 12, 10}, 432, y), i == 2) << i;
+        EXPECT_EQ(harness::shows_sprite(s, {410, 300, 12, 10}, 432, y), i == 1) << i;
     }
     SDL_FreeSurface(sheet);
     SDL_FreeSurface(s.backdrop);
