@@ -8,11 +8,12 @@ folder holding its two images and plays it with real key presses: a small
 player that looks at the window and walks under the lowest snowflake. It
 saves a shot of level 1, finishes the level, starts level 2 with q and
 saves a shot once the snowman stands on the field (level1.png,
-level2.png); it stands still until the last life goes and the game-over
-screen shows. A second game does the same, and its game-over screen,
-listing both games, is game-over.png; --scores lists both. Then it plays level 1 for a few seconds with --scale 2 and
-with --fullscreen and saves the 1280 x 960 window and the whole screen
-(scale2.png, fullscreen.png). With --scaled it takes only those two.
+level2.png; skipped when a life goes first); then it stands still until
+the last life goes and the game-over screen shows. A second game does the
+same, and its game-over screen, listing both games, is game-over.png;
+--scores must list both. Then it plays level 1 for a few seconds with
+--scale 2 and with --fullscreen and saves the 1280 x 960 window and the
+whole screen (scale2.png, fullscreen.png). With --scaled it takes only those two.
 Needs xvfb, xdotool and python3-pil.
 """
 import os
