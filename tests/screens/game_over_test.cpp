@@ -4,6 +4,19 @@
 #include "screens/game_over.h"
 #include "support/harness.h"
 
+namespace {
+
+// Puts a key press in SDL's queue.
+void press(SDLKey key)
+{
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+}  // namespace
+
 // Keys pressed before it shows are dropped and a close request among them
 // ends it at once; then q, space, Return, p or the close button end it,
 // other keys do not, and so do 20 seconds without one.
@@ -25,14 +38,14 @@ TEST(GameOver, StaysUntilAnEndingKeyOrTwentySeconds)
                  {SDLK_LAST, false, 1000, 1},   {SDLK_a, false, 20000, 1},
                  {SDLK_a, true, 0, 0}};
     for (const auto& c : cases) {
-        fake::press(SDLK_q);
+        press(SDLK_q);
         if (c.closed_before) {
             SDL_PushEvent(&quit);
         }
         fake.on_delay = [&c, &quit, polls = 0](Uint32) mutable {
-            fake::press(SDLK_a);
+            press(SDLK_a);
             if (++polls == 50) {
-                c.ending == SDLK_LAST ? (void)SDL_PushEvent(&quit) : fake::press(c.ending);
+                c.ending == SDLK_LAST ? (void)SDL_PushEvent(&quit) : press(c.ending);
             }
         };
         const Uint32 start = fake.clock_ms;
