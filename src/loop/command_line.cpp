@@ -24,11 +24,14 @@ constexpr char kUsage[] =
     "  --timedemo FILE  play the demo as fast as the machine can and print its frames,\n"
     "                   seconds and frames per second (the per-frame lines are left out)\n"
     "  --frame-sums FILE  write a checksum of every picture shown to FILE\n"
+    "  --scores      show the best-scores table and exit\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
     "Keys: left and right arrows walk, up arrow stands, space jumps, m turns the sound\n"
     "off and on, q quits.\n"
+    "The ten best games are kept in $XDG_DATA_HOME/frostrun/scores\n"
+    "(by default ~/.local/share/frostrun/scores).\n"
     "Exit status: 0 when the game or demo ends, 1 on a start-up failure, 2 on a bad\n"
     "option or a file named on the command line that cannot be used.\n";
 
@@ -91,6 +94,7 @@ CommandLine read_command_line(int argc, const char* const* argv)
     bool mute_seen = false;
     bool help_seen = false;
     bool version_seen = false;
+    bool scores_seen = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         const std::size_t equals = argument.find('=');
@@ -135,6 +139,8 @@ CommandLine read_command_line(int argc, const char* const* argv)
             seen = &help_seen;
         } else if (name == "--version") {
             seen = &version_seen;
+        } else if (name == "--scores") {
+            seen = &scores_seen;
         } else if (argument.empty()) {
             return mistake("empty argument");
         } else if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
@@ -155,7 +161,9 @@ CommandLine read_command_line(int argc, const char* const* argv)
             } else if (name == "--mute") {
                 line.mute = true;
             } else if (line.answer == CommandLine::kPlay) {
-                line.answer = name == "--help" ? CommandLine::kHelp : CommandLine::kVersion;
+                line.answer = name == "--help"      ? CommandLine::kHelp
+                              : name == "--version" ? CommandLine::kVersion
+                                                    : CommandLine::kScores;
             }
             continue;
         }

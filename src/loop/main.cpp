@@ -3,8 +3,10 @@
 
 #include <SDL.h>
 
+#include "base/demo_input.h"
 #include "loop/command_line.h"
 #include "loop/demo_session.h"
+#include "loop/game_end.h"
 #include "loop/game_loop.h"
 
 namespace {
@@ -32,6 +34,8 @@ int main(int argc, char** argv)
         return answer_with(usage_text());
     case CommandLine::kVersion:
         return answer_with(version_text());
+    case CommandLine::kScores:
+        return print_scores();
     case CommandLine::kMistake:
         std::fprintf(stderr, "%s\n", line.mistake.c_str());
         return kStatusBadOption;
@@ -48,6 +52,11 @@ int main(int argc, char** argv)
     int answer = game_step();
     while (static_cast<char>(answer) == 'Y') {
         answer = game_step();
+    }
+    // A game played back from a demo ends with its last frame: no table
+    // entry, no game-over screen.
+    if (static_cast<char>(answer) == 'N' && !playing_demo()) {
+        finish_run();
     }
     finish_demo_session();
     SDL_Quit();

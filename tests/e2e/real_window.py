@@ -9,7 +9,8 @@ a player sees: the caption, the backdrop, the figure where the keys moved
 it; then standard output, standard error and status 0. That game is
 recorded (--record) and played back with --play in the window and with
 --timedemo headless: the same pictures (--frame-sums). Then the same
-start, Right and q with --scale 2 and --fullscreen, sharp at 2x.
+start, Right and q with --scale 2 and --fullscreen, sharp at 2x;
+--scores lists the three games (a game played back enters no table).
 """
 import os
 import re
@@ -130,6 +131,13 @@ def plays_back(game, folder, env):
             assert sums.read() == recorded, f"{option}: not the recorded game's pictures"
 
 
+def check_scores(binary, env, games):
+    """Each game that q ended is in the table that --scores prints."""
+    listed = subprocess.run([binary, "--scores"], env=env, capture_output=True, text=True)
+    rows = re.findall(r"^ +\d+ +\d+ +1  \d{4}-\d\d-\d\d [\d:]{8} UTC$", listed.stdout, re.M)
+    assert listed.returncode == 0 and len(rows) == games, f"--scores: {listed.stdout!r}"
+
+
 def main(argv):
     if len(argv) != 1:
         sys.exit(__doc__)
@@ -148,7 +156,8 @@ def main(argv):
             server = xwindow.XServer(*SCREEN)
             # libX11's input method leaks a few bytes, which a sanitizer build reports.
             asan = os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
-            env = dict(server.env, ASAN_OPTIONS=asan, XDG_DATA_HOME=folder)
+            # Every game enters the best-scores table of this folder, never a player's.
+            env = dict(server.env, ASAN_OPTIONS=asan, XDG_DATA_HOME=os.path.join(folder, "data"))
             for options, least in runs:
                 # The plain run is recorded, and played back below.
                 demo = [] if options else ["--record", "game.demo", "--frame-sums", "recorded.sums"]
@@ -162,6 +171,7 @@ def main(argv):
                     check_output(out.read(), err.read(), least)
                 if not options:
                     plays_back(os.path.abspath(argv[0]), folder, env)
+            check_scores(argv[0], env, len(runs))
             print("the figure walked, turned and jumped; q ended it; its demo played back with"
                   " the same pictures; 2x and full screen too")
         except AssertionError as failure:

@@ -3,7 +3,9 @@
 // injected start-up failures.
 #pragma once
 
+#include <ctime>
 #include <functional>
+#include <string>
 
 #include <SDL.h>
 
@@ -21,6 +23,8 @@ struct Platform {
     SDL_Rect video_size = {0, 0, 0, 0};         // the last video mode asked for: size,
     int video_bpp = 0;                          // depth
     Uint32 video_flags = 0;                     // and flags
+    std::time_t date = 1796569385;  // what now answers: 2026-12-06T15:03:05Z
+    std::string data_folder;        // what data_folder answers: none unless a test sets one
     int flips = 0;
     int delays = 0;
     Uint32 waited_ms = 0;
