@@ -156,6 +156,25 @@ SDL_Surface* open_scaled_screen(const ScaledWindow& plan)
     return picture;
 }
 
+bool reopen_scaled_window(SDL_Surface* picture, const ScaledWindow& plan)
+{
+    window = nullptr;
+    SDL_Surface* video =
+        platform::set_video_mode(plan.width, plan.height, plan.bits_per_pixel, plan.flags);
+    if (video == nullptr || video->format->BytesPerPixel < 2
+        || video->w < plan.x + kScreenWidth * plan.factor
+        || video->h < plan.y + kScreenHeight * plan.factor) {
+        return false;
+    }
+    build_tables(picture->format, video->format);
+    window = video;
+    factor = plan.factor;
+    left = plan.x;
+    top = plan.y;
+    borders_to_paint = page_flips(video) ? 2 : 1;
+    return true;
+}
+
 SDL_Surface* scale_to_window(SDL_Surface* picture)
 {
     if (window == nullptr) {

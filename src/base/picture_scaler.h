@@ -30,6 +30,12 @@ ScaledWindow plan_scaled_window(int scale, bool full_screen);
 // or null when either cannot be had.
 SDL_Surface* open_scaled_screen(const ScaledWindow& plan);
 
+// Sets the window again for `plan` around `picture`, the 640 x 480 surface
+// the game goes on drawing on (any 16-bit format), and builds the colour
+// tables for it: F11 between window and full screen. False when the
+// library refuses that window; nothing is shown until one is set.
+bool reopen_scaled_window(SDL_Surface* picture, const ScaledWindow& plan);
+
 // Copies `picture` to the scaled window (and paints the black border while
 // a buffer of the window lacks it); answers the window, to be flipped, or
 // null when no scaled window is open.

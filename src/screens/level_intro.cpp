@@ -1,5 +1,6 @@
 #include "screens/level_intro.h"
 
+#include "base/gamepad.h"
 #include "base/input.h"
 #include "base/keyboard.h"
 #include "base/platform.h"
@@ -67,19 +68,25 @@ int level_intro(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     }
 
     // Pending events are taken one after another; the number pulses only
-    // while the queue is empty. Events behind the q key stay queued.
+    // while the queue is empty. Events behind the q key stay queued. The
+    // close button ends the intro as q does (the game loop then ends the
+    // run); p, F11 and m do nothing here.
     char key_code = kCodeRight;
     int step = 0;
     SDL_Event event;
+    set_pad_on_intro(true);
     while (key_code != kCodeQuit) {
         while (next_input(&event) == 0) {
             pulse(screen, sprites, step);
             step = (step + 1) % 6;
         }
-        if (event.type == SDL_KEYDOWN) {
+        if (event.type == SDL_QUIT) {
+            key_code = kCodeQuit;
+        } else if (event.type == SDL_KEYDOWN && read_command_key(&event) == kCodeNone) {
             key_code = static_cast<char>(read_direction_key(&event));
         }
     }
+    set_pad_on_intro(false);
 
     restore_backdrop(screen, backdrop);
     if (level >= 1 && level <= 6) {

@@ -270,7 +270,7 @@ def images(binary, game, group):
 
 
 def soak(binary, frames, seed):
-    total = games = quits = levels = 0
+    total = games = quits = closes = levels = 0
     with game_folder() as folder:
         while total < frames:
             command = [binary, "--random", str(seed), str(frames - total)]
@@ -279,15 +279,17 @@ def soak(binary, frames, seed):
             if result.returncode != 0 or "Sanitizer" in report or "runtime error" in report:
                 print(report)
                 return f"soak: FAILED in game {games + 1}: {' '.join(command)}"
-            # "soak: seed S frames F level L lives N ended by q|last life"
+            # "soak: seed S frames F level L lives N ended by q|close|last life"
             words = report[report.index("soak: seed"):].split()
             total += int(words[4])
             games += 1
             seed += 1
             levels = max(levels, int(words[6]))
             quits += words[-1].endswith("q")
-    print(f"soak: {total} frames in {games} games ({quits} ended by q, the rest by the last"
-          f" life; highest level {levels}): no invariant broken, no sanitizer report")
+            closes += words[-1] == "close"
+    print(f"soak: {total} frames in {games} games ({quits} ended by q, {closes} by a close"
+          f" request, the rest by the last life; highest level {levels}): no invariant broken,"
+          " no sanitizer report")
 
 
 def main(argv):

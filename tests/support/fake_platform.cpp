@@ -67,7 +67,17 @@ void delay(Uint32 ms)
     }
 }
 
-int poll_event(SDL_Event* event) { return SDL_PollEvent(event); }
+// Active events change the window's state as SDL's own pump does.
+int poll_event(SDL_Event* event)
+{
+    const int taken = SDL_PollEvent(event);
+    if (taken != 0 && event->type == SDL_ACTIVEEVENT) {
+        Uint8& state = fake::platform().app_state;
+        state = static_cast<Uint8>(event->active.gain != 0 ? state | event->active.state
+                                                           : state & ~event->active.state);
+    }
+    return taken;
+}
 
 int flip(SDL_Surface* video)
 {
@@ -79,5 +89,15 @@ int flip(SDL_Surface* video)
     }
     return 0;
 }
+
+}  // namespace platform
+
+namespace platform {
+
+Uint8 app_state() { return fake::platform().app_state; }
+
+bool open_joystick() { return false; }  // pad events are pushed like keys
+
+SDL_version linked_version() { return fake::platform().linked; }
 
 }  // namespace platform
