@@ -212,7 +212,7 @@ int soak(unsigned seed, long max_frames)
         if (chance(2)) {
             return any_key();
         }
-        return pick({"-Right", "-Left", "-Space", "-q", "mouse", "click", "close"});
+        return pick({"-Right", "-Left", "-Space", "-q", "mouse", "click"});
     };
     session::on_intro([&](int, int) { session::push(chance(3) ? std::string("q") : any_event()); });
 
@@ -229,6 +229,9 @@ int soak(unsigned seed, long max_frames)
         }
         if (chance(40)) {
             session::push(any_event());
+        }
+        if (chance(8000)) {
+            session::push("close");  // the close button ends the game too
         }
         const bool quit = frame == end;
         // Now and then more events than any queue holds in one frame.

@@ -7,6 +7,12 @@
     runs.py same PLAY KEYS OPTION...
         the session KEYS played with OPTIONS (a scaled window, full screen)
         presents the pictures and writes the output of KEYS played plainly
+    runs.py pause PLAY KEYS
+        the session KEYS with pauses inserted (by p, by the window losing
+        the focus or being shown as an icon; keys dropped, F11 and m taken
+        while paused; resumed by p or the pad's Start) presents the same
+        play pictures, with the paused picture between them, and writes the
+        same lines but the times of the two frames after each pause
     runs.py images PLAY GAME GROUP
         images of GROUP (damaged, colours, shapes) in place of the game's
         own: when SDL_image cannot load one, PLAY and GAME stop with "Image
@@ -112,6 +118,74 @@ def same(binary, keys, options):
         problems.append(f"picture {first_difference(got, want) + 1} differs")
     if result.stdout != plain.stdout:
         problems.append("standard output differs")
+    return problems
+
+
+# (frame after which the pause begins, what pauses, the events of each
+# paused step: the last resumes), and events in one drain that do not pause.
+PAUSES = [(40, "p", ["Left", "F11 m Space", "a", "button7"]),
+          (300, "blur", ["focus", "Right", "p"]),
+          (600, "iconify", ["restore p"])]
+NO_PAUSE = [(100, "blur focus"), (110, "mouse-out"), (120, "iconify restore")]
+
+
+def shifted(step):
+    """Where a step of a session lands once PAUSES are inserted into it."""
+    return step + sum(len(paused) for at, _, paused in PAUSES if at < step)
+
+
+def with_pauses(keys):
+    """The script KEYS with PAUSES and NO_PAUSE inserted, later steps moved."""
+    moved = {}
+    lines = []
+    for line in open(keys).read().splitlines():
+        words = line.split("#")[0].split()
+        if words and words[0].isdigit():
+            moved.setdefault(shifted(int(words[0])), []).append(" ".join(words[1:]))
+        elif words and words[0] == "limit":
+            lines.append(f"limit {shifted(int(words[1]) + 1)}")
+        else:
+            lines.append(line)
+    for step, events in NO_PAUSE:
+        moved.setdefault(shifted(step), []).append(events)
+    for step, cause, paused in PAUSES:
+        moved.setdefault(shifted(step), []).append(cause)
+        for k, events in enumerate(paused, 1):
+            moved.setdefault(shifted(step) + k, []).append(events)
+    return "\n".join(lines + [f"{step} {' '.join(e)}" for step, e in sorted(moved.items())])
+
+
+def pause(binary, keys):
+    with game_folder() as folder:
+        plain, want = play(binary, folder, keys)
+        script = os.path.join(folder, "paused.keys")
+        with open(script, "w") as out:
+            out.write(with_pauses(keys))
+        result, got = play(binary, folder, script)
+    if result.returncode != 0 or plain.returncode != 0:
+        return [f"status {result.returncode}: {result.stderr.decode(errors='replace')}"]
+    back = {shifted(step): step for step in range(1, 100000)}
+    begins = {shifted(step) for step, _, _ in PAUSES}
+    play_pictures, paused_pictures = [], []
+    lines = [line.split() for line in got]
+    for at, (step, picture) in enumerate(lines):
+        last_of_step = at + 1 == len(lines) or lines[at + 1][0] != step
+        if step == "end":
+            play_pictures.append(f"end {back[int(picture)]}")
+        elif int(step) in back and not (int(step) in begins and last_of_step):
+            play_pictures.append(f"{back[int(step)]} {picture}")
+        else:
+            paused_pictures.append(picture)
+    problems = []
+    if play_pictures != want:
+        problems.append(f"play picture {first_difference(play_pictures, want) + 1} differs")
+    # One paused picture per pause, and once more after F11.
+    if len(paused_pictures) != len(PAUSES) + 1 or paused_pictures[0] != paused_pictures[1]:
+        problems.append(f"paused pictures {paused_pictures}")
+    got_lines, want_lines = result.stdout.split(b"\n"), plain.stdout.split(b"\n")
+    differ = [i for i, pair in enumerate(zip(got_lines, want_lines)) if pair[0] != pair[1]]
+    if len(got_lines) != len(want_lines) or len(differ) > 2 * len(PAUSES):
+        problems.append(f"standard output: {len(got_lines)} lines, {len(differ)} differ")
     return problems
 
 
@@ -306,6 +380,11 @@ def main(argv):
         problems = same(binary, os.path.abspath(argv[2]), argv[3:])
         for problem in problems:
             print(f"{' '.join(argv[3:])}: {problem}")
+        sys.exit(1 if problems else 0)
+    if what == "pause":
+        problems = pause(binary, os.path.abspath(argv[2]))
+        for problem in problems:
+            print(f"pause: {problem}")
         sys.exit(1 if problems else 0)
     if what == "images":
         sys.exit(1 if images(binary, os.path.abspath(argv[2]), argv[3]) else 0)

@@ -45,7 +45,14 @@ bool push(const std::string& event, bool queue)
 {
     static const std::map<std::string, SDLKey> keys = {
         {"Right", SDLK_RIGHT}, {"Left", SDLK_LEFT}, {"Up", SDLK_UP},     {"Down", SDLK_DOWN},
-        {"Space", SDLK_SPACE}, {"q", SDLK_q},       {"Shift", SDLK_LSHIFT}, {"a", SDLK_a}};
+        {"Space", SDLK_SPACE}, {"q", SDLK_q},       {"Shift", SDLK_LSHIFT}, {"a", SDLK_a},
+        {"p", SDLK_p},         {"F11", SDLK_F11},   {"m", SDLK_m}};
+    static const std::map<std::string, SDL_ActiveEvent> active = {
+        {"blur", {SDL_ACTIVEEVENT, 0, SDL_APPINPUTFOCUS}},
+        {"focus", {SDL_ACTIVEEVENT, 1, SDL_APPINPUTFOCUS}},
+        {"iconify", {SDL_ACTIVEEVENT, 0, SDL_APPACTIVE}},
+        {"restore", {SDL_ACTIVEEVENT, 1, SDL_APPACTIVE}},
+        {"mouse-out", {SDL_ACTIVEEVENT, 0, SDL_APPMOUSEFOCUS}}};
     const size_t star = event.find('*');
     const int count = star == std::string::npos ? 1 : std::atoi(event.c_str() + star + 1);
     std::string name = event.substr(0, star);
@@ -58,6 +65,12 @@ bool push(const std::string& event, bool queue)
         e.button = {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 100, 100};
     } else if (name == "close") {
         e.type = SDL_QUIT;
+    } else if (active.count(name) != 0) {
+        e.active = active.at(name);
+    } else if (name.rfind("button", 0) == 0 || name.rfind("-button", 0) == 0) {
+        e.type = name[0] == '-' ? SDL_JOYBUTTONUP : SDL_JOYBUTTONDOWN;
+        const int number = std::atoi(name.c_str() + name.find('n') + 1);
+        e.jbutton = {e.type, 0, static_cast<Uint8>(number), SDL_PRESSED};
     } else {
         const bool release = !name.empty() && name[0] == '-';
         const auto key = keys.find(release ? name.substr(1) : name);

@@ -11,8 +11,10 @@
 namespace session {
 
 // Puts one event into SDL's queue: a key name (Right, Left, Up, Down, Space,
-// q, Shift, a) presses that key, "-Name" releases it; "mouse", "click" and
-// "close" are a mouse move, a mouse button and the window's close request.
+// q, Shift, a, p, F11, m) presses that key, "-Name" releases it; "mouse",
+// "click" and "close" are a mouse move, a mouse button and the window's
+// close request; "blur", "focus", "iconify", "restore" and "mouse-out" the
+// window's state changing; "buttonN" and "-buttonN" a pad's button N.
 // "Name*N" puts N of them. False for a name it does not know; with `queue`
 // false it only checks the name.
 bool push(const std::string& event, bool queue = true);
