@@ -109,7 +109,11 @@ void scale_picture(const SDL_Surface* picture)
 
 ScaledWindow plan_scaled_window(int scale, bool full_screen)
 {
-    const platform::DesktopMode desktop = platform::desktop_mode();
+    return plan_scaled_window(platform::desktop_mode(), scale, full_screen);
+}
+
+ScaledWindow plan_scaled_window(const platform::DesktopMode& desktop, int scale, bool full_screen)
+{
     const int depth = desktop.bits_per_pixel;
     const int bits = depth == 16 || depth == 24 || depth == 32 ? depth : kFallbackDepth;
     if (!full_screen) {

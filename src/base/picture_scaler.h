@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include "base/platform.h"
+
 // The window a scaled picture is shown in.
 struct ScaledWindow {
     int width;
@@ -24,6 +26,10 @@ struct ScaledWindow {
 // depth when it is 16, 24 or 32 bits, so nothing downstream converts
 // pixels again; else 16.
 ScaledWindow plan_scaled_window(int scale, bool full_screen);
+
+// The same for the desktop `desktop`: once a video mode is set, SDL tells
+// that mode's size and depth in place of the desktop's.
+ScaledWindow plan_scaled_window(const platform::DesktopMode& desktop, int scale, bool full_screen);
 
 // Opens the planned window and the 640 x 480 surface in the 16-bit format
 // the game draws on, and builds the colour tables; answers that surface,

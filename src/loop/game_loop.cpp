@@ -72,6 +72,7 @@ SDL_Surface* open_screen()
         }
         std::fputs(kNoFullScreen, stderr);
     }
+    set_screen_mode(1, false, false);
     SDL_Surface* video = platform::set_video_mode(kScreenWidth, kScreenHeight, kScreenDepth, kVideoFlags);
     return video != nullptr ? open_persistent_screen(video) : nullptr;
 }

@@ -7,6 +7,7 @@
 
 namespace {
 
+platform::DesktopMode desktop = {0, 0, 0};
 int window_scale = 1;
 bool full_screen = false;
 bool scaled = false;
@@ -29,6 +30,7 @@ SDL_Surface* copy_of(SDL_Surface* screen)
 
 void set_screen_mode(int scale, bool full, bool shown_scaled)
 {
+    desktop = platform::desktop_mode();
     window_scale = scale;
     full_screen = full;
     scaled = shown_scaled;
@@ -41,8 +43,9 @@ SDL_Surface* switch_full_screen(SDL_Surface* screen)
         return screen;  // no memory for the copy: the window stays as it is
     }
     // The plain window's equal among the scaled ones is the 1x window.
-    const ScaledWindow before = plan_scaled_window(scaled ? window_scale : 1, full_screen);
-    const ScaledWindow after = plan_scaled_window(window_scale, !full_screen);
+    const ScaledWindow before =
+        plan_scaled_window(desktop, scaled ? window_scale : 1, full_screen);
+    const ScaledWindow after = plan_scaled_window(desktop, window_scale, !full_screen);
     scaled = true;
     if (after.factor > 0 && reopen_scaled_window(picture, after)) {
         full_screen = !full_screen;

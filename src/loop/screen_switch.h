@@ -3,9 +3,10 @@
 
 #include <SDL.h>
 
-// Tells the switch what the start-up opened: the window at `scale` or full
-// screen, shown scaled (on a picture of the game's own) or not (the plain
-// 640 x 480 window the game draws on directly).
+// Tells the switch, before the first video mode is set, what the start-up
+// opens: the window at `scale` or full screen, shown scaled (on a picture
+// of the game's own) or not (the plain 640 x 480 window the game draws on
+// directly). Reads the desktop's size and depth while SDL still tells them.
 void set_screen_mode(int scale, bool full_screen, bool scaled);
 
 // Sets the window again, full screen when it was not and back, and answers

@@ -9,7 +9,11 @@ shift and q, and checks in screenshots what a player sees: the caption,
 the backdrop, the figure where the keys moved it, the score digits and the
 three life icons; then standard output, standard error and status 0. Then
 the same start, Right and q with --scale 2 and --fullscreen, sharp at 2x.
+Last p pauses (the paused picture, standing still) and p resumes, F11 goes
+full screen and back with the figure walking on, and the window manager's
+close request ends the game with status 0.
 """
+import ctypes
 import os
 import re
 import shutil
@@ -25,6 +29,7 @@ CAPTION = "Frostrun - version 0.1 "
 SCREEN = (1920, 1080)  # not Xvfb's default: proves it is our server that answers
 GLYPH_ROWS = [0, 12, 22, 33, 44]  # score glyphs: two digits to a row of the sheet
 LIFE_ICON = (300, 5, 33, 22)
+PAUSE_SIGN = (0, 216, 200, 48)  # shown at (220, 216)
 
 
 class Player:
@@ -152,6 +157,77 @@ def play(server, game, pictures, options):
     end_with_q(p, game)
 
 
+def close_request(display, window):
+    """What a window manager sends when the window's close button is pressed:
+    a WM_PROTOCOLS client message naming WM_DELETE_WINDOW (libX11 by ctypes)."""
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                    ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                    ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                    ("pad", ctypes.c_long * 12)]  # the rest of an XEvent
+    x = ctypes.CDLL("libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x.XInternAtom.restype = ctypes.c_ulong
+    x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                             ctypes.c_void_p]
+    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    connection = x.XOpenDisplay(display.encode())
+    assert connection, "cannot open the display"
+    event = ClientMessage(type=33, window=int(window), format=32,  # 33: ClientMessage
+                          message_type=x.XInternAtom(connection, b"WM_PROTOCOLS", 0))
+    event.data[0] = x.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+    x.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
+    x.XCloseDisplay(connection)  # flushes
+
+
+def walks(p, what):
+    """The figure is walking: two looks a quarter of a second apart differ."""
+    x1 = p.figure(what)[0]
+    time.sleep(0.25)
+    x2 = p.figure(what)[0]
+    assert x1 != x2, (what, x1, x2)
+
+
+def play_controls(server, game, pictures, options):
+    """p pauses and resumes, F11 to full screen and back, the close button."""
+    p = start(server, pictures, options)
+    p.key("Right")
+    walks(p, "walking right")
+    p.key("p", 0.5)
+    paused = p.look()
+    assert pictures.figure(paused) is None, "the figure still shows undimmed"
+    assert pictures.match(paused, PAUSE_SIGN, 220, 216) == 1, "no PAUSED sign"
+    time.sleep(0.3)
+    assert paused.tobytes() == p.look().tobytes(), "the paused picture moves"
+    p.key("Left", 0.2)  # dropped while paused
+    p.key("p")
+    walks(p, "after the pause")
+    assert p.figure("after the pause")[2] < 3, "a key pressed while paused turned the figure"
+    p.key("Up")
+    # Full screen on the 1920 x 1080 screen: the picture at 2x, centred.
+    p.key("F11", 1)
+    at = ((SCREEN[0] - 1280) // 2, (SCREEN[1] - 960) // 2)
+    full = Player(server, (p.window[0], *at), pictures, 2)
+    full.key("Left")
+    walks(full, "full screen")
+    full.key("Up")
+    full.key("F11", 1)
+    window = server.window("Frostrun")
+    assert window, "F11 again: no 640 x 480 window"
+    p = Player(server, window, pictures, 1)
+    p.key("Right")
+    walks(p, "back in the window")
+    close_request(server.env["DISPLAY"], window[0])
+    try:
+        status = game.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise AssertionError("the close request did not end the game")
+    assert status == 0, f"exit status {status}"
+
+
 def check_output(out, err, least):
     assert err == CAPTION, f"standard error: {err!r}"
     assert out.startswith("the colorkey is 0\n"), f"standard output begins {out[:40]!r}"
@@ -171,7 +247,8 @@ def main(argv):
     pictures = xwindow.Pictures()
     server = game = None
     options = []
-    runs = ([], play, 100), (["--scale", "2"], play_scaled, 20), (["--fullscreen"], play_scaled, 20)
+    runs = ([], play, 100), (["--scale", "2"], play_scaled, 20), \
+        (["--fullscreen"], play_scaled, 20), ([], play_controls, 100)
     with tempfile.TemporaryDirectory() as folder:
         for image in ("background.png", "sprites.png"):
             shutil.copy(os.path.join(xwindow.ASSETS, image), folder)
@@ -189,7 +266,8 @@ def main(argv):
                     out.seek(0)
                     err.seek(0)
                     check_output(out.read(), err.read(), least)
-            print("the figure walked, turned, stood and jumped; q ended it; 2x and full screen too")
+            print("the figure walked, turned, stood and jumped; q ended it; 2x and full screen"
+                  " too; p paused and resumed, F11 went full screen and back, close ended it")
         except AssertionError as failure:
             sys.exit(f"FAILED ({' '.join(options) or 'no option'}): {failure}")
         finally:
