@@ -19,7 +19,10 @@ constexpr char kUsage[] =
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
-    "Keys: left and right arrows walk, up arrow stands, space jumps, q quits.\n"
+    "Keys: left and right arrows walk, up arrow stands, space jumps, q quits,\n"
+    "p pauses and resumes, F11 switches between window and full screen; the\n"
+    "window's close button quits too. A gamepad plays as well: d-pad or stick\n"
+    "walk, face buttons jump, Start pauses, Back quits.\n"
     "Exit status: 0 when the game ends, 1 on a start-up failure, 2 on a bad option.\n";
 
 constexpr char kVersion[] = "Frostrun " FROSTRUN_VERSION "\n";
