@@ -15,6 +15,7 @@ constexpr Uint32 kWaitMs = 20;  // between two looks at the events: asleep, yet 
 constexpr Uint8 kWindowShown = SDL_APPACTIVE | SDL_APPINPUTFOCUS;
 
 SDL_Surface* kept_picture = nullptr;
+bool window_had_focus = false;  // a window that never had it has not lost it
 
 // Halves every colour channel of a 16-bit screen: each channel's lowest
 // bit is cleared, so that the shift moves no bit into its neighbour.
@@ -51,7 +52,12 @@ void prepare_pause(SDL_Surface* screen)
                                         format->Rmask, format->Gmask, format->Bmask, format->Amask);
 }
 
-bool window_left() { return (platform::app_state() & kWindowShown) != kWindowShown; }
+bool window_left()
+{
+    const bool shown = (platform::app_state() & kWindowShown) == kWindowShown;
+    window_had_focus = window_had_focus || shown;
+    return window_had_focus && !shown;
+}
 
 void show_pause(SDL_Surface* screen, SDL_Surface* sprites)
 {

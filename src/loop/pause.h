@@ -15,7 +15,9 @@ void prepare_pause(SDL_Surface* screen);
 
 // Whether the window is iconified or has lost the keyboard focus, read
 // once the frame's events are drained (a loss and a gain within one drain
-// cancel out); the mouse leaving the window does not count.
+// cancel out); the mouse leaving the window does not count. A window that
+// has not had the focus yet (sdl12-compat says so until the window manager
+// gives it) has lost nothing.
 bool window_left();
 
 // Keeps the picture, dims it, puts the sign on it and presents it.
