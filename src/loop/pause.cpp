@@ -78,6 +78,11 @@ char paused_step(SDL_Surface*& screen)
     bool resume = false;
     bool quit = false;
     while (next_input(&event) != 0) {
+        // A window uncovered again may show what its library kept from
+        // before the pause (sdl12-compat): show the paused picture again.
+        if (event.type == SDL_VIDEOEXPOSE) {
+            present_screen(screen);
+        }
         if (event.type != SDL_KEYDOWN) {
             continue;
         }
