@@ -24,45 +24,36 @@ void push(Uint8 type)
     SDL_PushEvent(&event);
 }
 
-// The key a pad event comes out as, SDLK_UNKNOWN when it is dropped.
+// The key a pad event of `type` comes out as, SDLK_UNKNOWN when dropped.
 SDLKey key_for(Uint8 type, Uint8 number, Sint16 value)
 {
     SDL_Event event{};
     event.type = type;
     if (type == SDL_JOYAXISMOTION) {
-        event.jaxis.axis = number;
-        event.jaxis.value = value;
+        event.jaxis = {type, 0, number, value};
     } else if (type == SDL_JOYHATMOTION) {
-        event.jhat.hat = number;
-        event.jhat.value = static_cast<Uint8>(value);
+        event.jhat = {type, 0, number, static_cast<Uint8>(value)};
     } else {
-        event.jbutton.button = number;
+        event.jbutton = {type, 0, number, 0};
     }
     SDL_PushEvent(&event);
-    SDL_Event out{};
-    if (next_input(&out) == 0) {
-        return SDLK_UNKNOWN;
-    }
-    EXPECT_EQ(out.type, SDL_KEYDOWN);
-    return out.key.keysym.sym;
+    return next_input(&event) != 0 ? event.key.keysym.sym : SDLK_UNKNOWN;
 }
 
 }  // namespace
 
-// Each button, hat and stick mapping of both layouts, in order (the stick
-// answers only on leaving a zone); Start is q while an intro waits. On
-// sdl12-compat the game asks for the controller layout unless the player
-// chose otherwise.
+// Each mapping of both layouts, in order (the stick answers only on
+// leaving its zone); Start is p, or q on an intro. On sdl12-compat the
+// game asks for the controller layout unless the player chose otherwise.
 TEST(Gamepad, EachLayoutGivesTheKeysItsPadStandsFor)
 {
     harness::use_dummy_drivers();
     SDL_Init(SDL_INIT_VIDEO);
     constexpr Uint8 kDown = SDL_JOYBUTTONDOWN;
-    constexpr Uint8 kUp = SDL_JOYBUTTONUP;
     constexpr Uint8 kHat = SDL_JOYHATMOTION;
     constexpr Uint8 kAxis = SDL_JOYAXISMOTION;
     constexpr SDLKey kNone = SDLK_UNKNOWN;
-    constexpr SDLKey kStartKey = SDLK_F1;  // stands for "p, or q on an intro"
+    constexpr SDLKey kStart = SDLK_F1;  // p, or q on an intro
     struct Case {
         Uint8 type;
         Uint8 number;
@@ -70,42 +61,38 @@ TEST(Gamepad, EachLayoutGivesTheKeysItsPadStandsFor)
         SDLKey key;
     };
     const Case classic[] = {
-        {kDown, 0, 0, SDLK_SPACE}, {kDown, 3, 0, SDLK_SPACE},  {kDown, 4, 0, kNone},
-        {kDown, 6, 0, SDLK_q},     {kDown, 7, 0, kStartKey},   {kUp, 7, 0, kNone},
-        {kDown, 13, 0, kNone},     {kHat, 0, SDL_HAT_LEFT, SDLK_LEFT},
-        {kHat, 0, SDL_HAT_RIGHTDOWN, SDLK_RIGHT},               {kHat, 0, SDL_HAT_DOWN, kNone},
-        {kHat, 0, SDL_HAT_CENTERED, SDLK_UP},                   {kHat, 0, SDL_HAT_UP, SDLK_UP},
-        {kAxis, 0, -8001, SDLK_LEFT}, {kAxis, 0, -32768, kNone}, {kAxis, 0, 8000, SDLK_UP},
-        {kAxis, 0, -8000, kNone},  {kAxis, 0, 32767, SDLK_RIGHT}, {kAxis, 0, 0, SDLK_UP},
-        {kAxis, 1, -9000, SDLK_UP}, {kAxis, 1, 9000, kNone},   {kAxis, 2, -30000, kNone}};
+        {kDown, 0, 0, SDLK_SPACE}, {kDown, 6, 0, SDLK_q}, {kDown, 7, 0, kStart},
+        {kDown, 4, 0, kNone}, {SDL_JOYBUTTONUP, 7, 0, kNone}, {kHat, 0, SDL_HAT_LEFT, SDLK_LEFT},
+        {kHat, 0, SDL_HAT_RIGHTDOWN, SDLK_RIGHT}, {kHat, 0, SDL_HAT_DOWN, kNone},
+        {kHat, 0, SDL_HAT_CENTERED, SDLK_UP}, {kAxis, 0, -8001, SDLK_LEFT},
+        {kAxis, 0, -32768, kNone}, {kAxis, 0, 8000, SDLK_UP}, {kAxis, 0, 32767, SDLK_RIGHT},
+        {kAxis, 1, -9000, SDLK_UP}, {kAxis, 1, 9000, kNone}, {kAxis, 2, -30000, kNone}};
     const Case controller[] = {
-        {kDown, 0, 0, SDLK_SPACE}, {kDown, 3, 0, SDLK_SPACE}, {kDown, 4, 0, SDLK_q},
-        {kDown, 6, 0, kStartKey},  {kDown, 7, 0, kNone},      {kDown, 11, 0, SDLK_UP},
-        {kDown, 12, 0, kNone},     {kDown, 13, 0, SDLK_LEFT}, {kUp, 13, 0, SDLK_UP},
-        {kDown, 14, 0, SDLK_RIGHT}, {kUp, 14, 0, SDLK_UP},    {kUp, 0, 0, kNone}};
+        {kDown, 3, 0, SDLK_SPACE}, {kDown, 4, 0, SDLK_q}, {kDown, 6, 0, kStart},
+        {kDown, 7, 0, kNone}, {kDown, 11, 0, SDLK_UP}, {kDown, 12, 0, kNone},
+        {kDown, 13, 0, SDLK_LEFT}, {SDL_JOYBUTTONUP, 13, 0, SDLK_UP}, {kDown, 14, 0, SDLK_RIGHT}};
     const struct {
-        SDL_version linked;
-        const char* player_choice;  // the layout variable as the player set it
+        Uint8 patch;        // of the linked library 1.2.x
+        const char* given;  // the layout variable as the player set it
         const Case* cases;
         std::size_t count;
-    } layouts[] = {{{1, 2, 15}, nullptr, classic, std::size(classic)},
-                   {{1, 2, 68}, nullptr, controller, std::size(controller)},
-                   {{1, 2, 68}, "0", classic, 7}};
+    } layouts[] = {{15, nullptr, classic, std::size(classic)},
+                   {68, nullptr, controller, std::size(controller)},
+                   {68, "0", classic, 3}};
     for (const auto& layout : layouts) {
-        if (layout.player_choice == nullptr) {
-            unsetenv(kLayoutVariable);
-        } else {
-            setenv(kLayoutVariable, layout.player_choice, 1);
+        unsetenv(kLayoutVariable);
+        if (layout.given != nullptr) {
+            setenv(kLayoutVariable, layout.given, 1);
         }
-        fake::platform().linked = layout.linked;
+        fake::platform().linked = {1, 2, layout.patch};
         prepare_gamepad();
         for (const bool intro : {false, true}) {
             set_pad_on_intro(intro);
             for (std::size_t i = 0; i < layout.count; ++i) {
                 const Case& c = layout.cases[i];
                 const SDLKey start = intro ? SDLK_q : SDLK_p;
-                EXPECT_EQ(key_for(c.type, c.number, c.value), c.key == kStartKey ? start : c.key)
-                    << "1.2." << int(layout.linked.patch) << " case " << i << " intro " << intro;
+                EXPECT_EQ(key_for(c.type, c.number, c.value), c.key == kStart ? start : c.key)
+                    << "1.2." << int(layout.patch) << " case " << i << " intro " << intro;
             }
         }
     }

@@ -124,8 +124,7 @@ def same(binary, keys, options):
 # (frame after which the pause begins, what pauses, the events of each
 # paused step: the last resumes), and events in one drain that do not pause.
 PAUSES = [(40, "p", ["Left", "F11 m Space", "a", "button7"]),
-          (300, "blur", ["focus", "Right", "p"]),
-          (600, "iconify", ["restore p"])]
+          (300, "blur", ["focus", "Right", "p"]), (600, "iconify", ["restore p"])]
 NO_PAUSE = [(100, "blur focus"), (110, "mouse-out"), (120, "iconify restore")]
 
 
@@ -134,58 +133,43 @@ def shifted(step):
     return step + sum(len(paused) for at, _, paused in PAUSES if at < step)
 
 
-def with_pauses(keys):
-    """The script KEYS with PAUSES and NO_PAUSE inserted, later steps moved."""
-    moved = {}
-    lines = []
+def pause(binary, keys):
+    # A key outside the table after each pause repeats the direction from
+    # before it: those dropped while paused left no trace.
+    events = [(shifted(at), e) for at, e in NO_PAUSE] + [
+        (shifted(at) + k, e) for at, cause, paused in PAUSES
+        for k, e in enumerate([cause] + paused + ["Down"])]
+    script = []
     for line in open(keys).read().splitlines():
         words = line.split("#")[0].split()
         if words and words[0].isdigit():
-            moved.setdefault(shifted(int(words[0])), []).append(" ".join(words[1:]))
-        elif words and words[0] == "limit":
-            lines.append(f"limit {shifted(int(words[1]) + 1)}")
-        else:
-            lines.append(line)
-    for step, events in NO_PAUSE:
-        moved.setdefault(shifted(step), []).append(events)
-    for step, cause, paused in PAUSES:
-        moved.setdefault(shifted(step), []).append(cause)
-        for k, events in enumerate(paused, 1):
-            moved.setdefault(shifted(step) + k, []).append(events)
-    return "\n".join(lines + [f"{step} {' '.join(e)}" for step, e in sorted(moved.items())])
-
-
-def pause(binary, keys):
+            events.append((shifted(int(words[0])), " ".join(words[1:])))
+        elif not words or words[0] != "limit":
+            script.append(line)
+    script += [f"{step} {e}" for step, e in sorted(events)]
     with game_folder() as folder:
         plain, want = play(binary, folder, keys)
-        script = os.path.join(folder, "paused.keys")
-        with open(script, "w") as out:
-            out.write(with_pauses(keys))
-        result, got = play(binary, folder, script)
-    if result.returncode != 0 or plain.returncode != 0:
-        return [f"status {result.returncode}: {result.stderr.decode(errors='replace')}"]
-    back = {shifted(step): step for step in range(1, 100000)}
-    begins = {shifted(step) for step, _, _ in PAUSES}
-    play_pictures, paused_pictures = [], []
-    lines = [line.split() for line in got]
-    for at, (step, picture) in enumerate(lines):
-        last_of_step = at + 1 == len(lines) or lines[at + 1][0] != step
-        if step == "end":
-            play_pictures.append(f"end {back[int(picture)]}")
-        elif int(step) in back and not (int(step) in begins and last_of_step):
-            play_pictures.append(f"{back[int(step)]} {picture}")
-        else:
-            paused_pictures.append(picture)
-    problems = []
-    if play_pictures != want:
-        problems.append(f"play picture {first_difference(play_pictures, want) + 1} differs")
-    # One paused picture per pause, and once more after F11.
-    if len(paused_pictures) != len(PAUSES) + 1 or paused_pictures[0] != paused_pictures[1]:
-        problems.append(f"paused pictures {paused_pictures}")
-    got_lines, want_lines = result.stdout.split(b"\n"), plain.stdout.split(b"\n")
-    differ = [i for i, pair in enumerate(zip(got_lines, want_lines)) if pair[0] != pair[1]]
-    if len(got_lines) != len(want_lines) or len(differ) > 2 * len(PAUSES):
-        problems.append(f"standard output: {len(got_lines)} lines, {len(differ)} differ")
+        with open(os.path.join(folder, "paused.keys"), "w") as out:
+            out.write("\n".join(script))
+        result, got = play(binary, folder, os.path.join(folder, "paused.keys"))
+    back = {str(shifted(step)): str(step) for step in range(1, 100000)}
+    begins = {str(shifted(at)) for at, _, _ in PAUSES}
+    lines = [line.split() for line in got] + [[None]]
+    # A paused step's pictures and the last of a step that begins a pause
+    # are paused pictures; the others are the plain session's, step by step.
+    shown = [(f"{back[step]} {hash}", step in begins and after[0] != step)
+             for (step, hash), after in zip(lines, lines[1:]) if step in back]
+    paused = {hash for (step, hash), after in zip(lines, lines[1:])
+              if step not in back and step != "end" or step in begins and after[0] != step}
+    plays = [picture for picture, is_paused in shown if not is_paused]
+    plays.append(f"end {back[lines[-2][1]]}")
+    problems = [] if plays == want else [f"play picture {first_difference(plays, want) + 1}"]
+    if result.returncode != plain.returncode or len(paused) != len(PAUSES):
+        problems.append(f"status {result.returncode}, {len(paused)} paused pictures")
+    out, plain_out = result.stdout.split(b"\n"), plain.stdout.split(b"\n")
+    # The frame after a pause took its time, and so the next one none.
+    if len(out) != len(plain_out) or sum(a != b for a, b in zip(out, plain_out)) > 2 * len(PAUSES):
+        problems.append("standard output differs")
     return problems
 
 
