@@ -160,26 +160,19 @@ def play(server, game, pictures, options):
 def close_request(display, window):
     """What a window manager sends when the window's close button is pressed:
     a WM_PROTOCOLS client message naming WM_DELETE_WINDOW (libX11 by ctypes)."""
-    class ClientMessage(ctypes.Structure):
-        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
-                    ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
-                    ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
-                    ("pad", ctypes.c_long * 12)]  # the rest of an XEvent
+    class ClientMessage(ctypes.Structure):  # an XEvent of this kind, padded to its size
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send", ctypes.c_int),
+                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                    ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                    ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
     x = ctypes.CDLL("libX11.so.6")
     x.XOpenDisplay.restype = ctypes.c_void_p
-    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x.XInternAtom.restype = ctypes.c_ulong
-    x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                             ctypes.c_void_p]
-    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    connection = x.XOpenDisplay(display.encode())
+    connection = ctypes.c_void_p(x.XOpenDisplay(display.encode()))
     assert connection, "cannot open the display"
-    event = ClientMessage(type=33, window=int(window), format=32,  # 33: ClientMessage
-                          message_type=x.XInternAtom(connection, b"WM_PROTOCOLS", 0))
-    event.data[0] = x.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
-    x.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
+    atom = lambda name: x.XInternAtom(connection, name, 0)  # noqa: E731
+    event = ClientMessage(33, 0, 0, None, int(window), atom(b"WM_PROTOCOLS"), 32,
+                          (ctypes.c_long * 5)(atom(b"WM_DELETE_WINDOW")))
+    x.XSendEvent(connection, ctypes.c_ulong(int(window)), 0, 0, ctypes.byref(event))
     x.XCloseDisplay(connection)  # flushes
 
 
@@ -256,7 +249,7 @@ def main(argv):
             server = xwindow.XServer(*SCREEN)
             # libX11's input method leaks a few bytes, which a sanitizer build reports.
             asan = os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
-            env = dict(server.env, ASAN_OPTIONS=asan)
+            env = dict(server.env, ASAN_OPTIONS=asan, XDG_DATA_HOME=folder)
             for options, run, least in runs:
                 with open(os.path.join(folder, "out"), "w+") as out, \
                         open(os.path.join(folder, "err"), "w+") as err:

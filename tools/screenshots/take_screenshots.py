@@ -118,7 +118,8 @@ def main():
     games = []
 
     def start(options):
-        games.append(subprocess.Popen([game_binary, *options], cwd=work, env=server.env,
+        games.append(subprocess.Popen([game_binary, *options], cwd=work,
+                                      env=dict(server.env, XDG_DATA_HOME=work),
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         return games[-1]
 
