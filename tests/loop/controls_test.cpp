@@ -105,7 +105,7 @@ TEST(CloseButton, EndsTheIntroAndWaitsOutTheCrashSequence)
     SDL_Rect figure = {300, 410, 40, 65};
     fake::platform().on_delay = [](Uint32) { push(SDL_QUIT); };
     lives_event(s.screen, s.sprites, s.backdrop, kLivesCrash, &figure);
-    fake::platform().on_delay = nullptr;
+    fake::platform().on_delay = [](Uint32) { fake::press(SDLK_q); };  // should it pulse
     EXPECT_FALSE(close_requested());
     EXPECT_EQ(level_intro(s.screen, s.sprites, s.backdrop, 2), 8);
     EXPECT_TRUE(close_requested());
