@@ -185,7 +185,8 @@ void check_frame(int lives_before, int level_before)
 }
 
 // One game of random input; q comes only at intros and at the frame chosen
-// to end it, a close request (which ends it too) anywhere. Reports on standard error; status 1 when an invariant breaks.
+// to end it, a close request (which ends it too) rarely anywhere. Reports
+// on standard error; status 1 when an invariant breaks.
 int soak(unsigned seed, long max_frames)
 {
     std::mt19937 random(seed);
