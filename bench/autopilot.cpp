@@ -12,6 +12,17 @@
 namespace autopilot {
 namespace {
 
+// Puts a key-down event for `key` into SDL's queue, as a key press would.
+void push_key(SDLKey key)
+{
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
 constexpr int kHorizon = 48;  // frames each plan looks ahead
 constexpr int kJumpSteps = 40;
 constexpr int kLatestJump = 30;  // plans jump after at most this many frames
@@ -105,7 +116,7 @@ double Pilot::plan_score(int step, int wait) const
 
 void Pilot::press(SDLKey key)
 {
-    fake::press(key);
+    push_key(key);
     pressed_ = key == SDLK_SPACE ? 'U' : key == SDLK_LEFT ? 'L' : key == SDLK_RIGHT ? 'R' : 'S';
 }
 
@@ -187,7 +198,7 @@ void answer_intros()
         const WorldState& w = world_state();
         if (ms == 100 && w.level_up_pending != 0 && w.level != answered) {
             answered = w.level;
-            fake::press(SDLK_q);
+            push_key(SDLK_q);
         }
     };
 }

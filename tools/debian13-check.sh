@@ -1,18 +1,12 @@
 #!/bin/bash
 # Runs the README's test command, ./tools/test.sh, on a fresh Debian 13
-# (trixie) and exits with its status. Builds a minimal trixie root with
-# debootstrap in the folder given (default /tmp/frostrun-trixie; made anew
-# each run), mounts what Xvfb and the tests need, copies the working tree in
-# (the files git lists, tracked and untracked but not ignored, as they are on
-# disk: uncommitted edits included) and runs the test command there as root.
-# The mounts are undone whatever happens.
-#
-# The root with the packages installed (by tools/install-deps.sh, whose
-# list is part of the cache's name) is kept as a tarball in
-# /var/cache/frostrun and reused while it is younger than a week, so that
-# later runs skip debootstrap and apt; delete it to start afresh. The test
-# command still runs unchanged, and finds nothing to install then. The
-# Debian mirror is the one this machine's apt sources use. Needs root.
+# (trixie) as root and exits with its status: a minimal root made anew in
+# the folder given (default /tmp/frostrun-trixie), what Xvfb and the tests
+# need mounted (and unmounted whatever happens), the files git lists copied
+# in as they are on disk. The root with tools/install-deps.sh's packages is
+# kept as a tarball in /var/cache/frostrun (its name holds that list's
+# hash) and reused for a week; delete it to start afresh. Debootstrap uses
+# the Debian mirror of this machine's apt sources. Needs root.
 set -euo pipefail
 
 root=${1:-/tmp/frostrun-trixie}

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/platform.h"
-#include "base/surfaces.h"
+#include "base/screen_mode.h"
 
 namespace {
 

@@ -3,18 +3,7 @@
 
 #include <SDL.h>
 
-// The game's picture, and the video mode it asks for: a hardware surface
-// with two buffers where the machine has them (then the mode page-flips).
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 480;
-constexpr int kScreenDepth = 16;
-constexpr Uint32 kVideoFlags = SDL_HWSURFACE | SDL_DOUBLEBUF;
-
-// Whether a video surface page-flips between two buffers.
-inline bool page_flips(const SDL_Surface* video)
-{
-    return (video->flags & kVideoFlags) == kVideoFlags;
-}
+#include "base/screen_mode.h"
 
 // Chooses the surface the game draws on. The drawing model needs a picture
 // that persists from frame to frame; a video mode that page-flips between

@@ -1,6 +1,9 @@
 // The state that the passes of one world tick share. The tick owns the one
 // instance for the whole run and hands it to each pass; the passes change
-// the shared score and power-up only through the operations below.
+// the shared score and power-up through the operations below, except that
+// two passes show the power-up again by setting powerup_shown themselves
+// (falling_objects.cpp when its wait runs out, progression.cpp at a new
+// level) and the falling objects count its wait down in powerup_wait.
 #pragma once
 
 #include <cstdint>

@@ -19,7 +19,8 @@ constexpr int kAnimTicks = 6;
 WorldState world;
 std::uint32_t last_ticks = 0;  // the clock at the last frame
 
-// Level 1: ten collectables falling, no opponent, no items.
+// Level 1: eleven collectables falling (objects meet only the first ten,
+// object_count), no opponent, no items.
 void set_up_world()
 {
     world.level = 1;

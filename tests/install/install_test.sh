@@ -4,8 +4,9 @@
 #   install_test.sh --package SOURCE_DIR  builds the Debian packages twice
 # Both play the game through the launcher from an unrelated folder, break
 # the install to see the image error, and render the man page; each then
-# checks what only it has (launcher answers, desktop entry, icons, manifest;
-# lintian, AppStream, file list, version, a byte-equal second build).
+# checks what only it has (launcher answers and errors, desktop entry,
+# icons, manifest; lintian, AppStream, the exact file list, version, a
+# byte-equal second build).
 set -u
 package=
 [ "$1" = --package ] && package=yes && shift
@@ -114,22 +115,10 @@ if [ -n "$package" ]; then
     check "lintian has nothing to say" lint
     file_list() {
         dpkg-deb -x "$deb" "$root" || return 1
-        diff <(cd "$root" && find . -type f | sort) - <<'END'
-./usr/games/frostrun
-./usr/lib/games/frostrun/frostrun
-./usr/share/applications/frostrun.desktop
-./usr/share/doc/frostrun/changelog.Debian.gz
-./usr/share/doc/frostrun/copyright
-./usr/share/games/frostrun/background.png
-./usr/share/games/frostrun/sprites.png
-./usr/share/icons/hicolor/48x48/apps/frostrun.png
-./usr/share/icons/hicolor/64x64/apps/frostrun.png
-./usr/share/lintian/overrides/frostrun
-./usr/share/man/man6/frostrun.6.gz
-./usr/share/metainfo/io.github.frostrun.Frostrun.metainfo.xml
-END
+        diff <(cd "$root" && find . -type f | LC_ALL=C sort) \
+            <(LC_ALL=C sort "$source/tests/install/package-files.txt")
     }
-    check "the package holds these files and no others" file_list
+    check "the package holds the files of tests/install/package-files.txt, no others" file_list
     appstream() {
         appstreamcli validate-tree --no-net "$root" >"$scratch/appstream" 2>&1 &&
             ! grep -qE '^ *[EW]:' "$scratch/appstream" || { cat "$scratch/appstream"; return 1; }
@@ -173,28 +162,20 @@ else
     manifest=$build/install_manifest_frostrun.txt
     check "cmake --install into a fresh prefix" \
         cmake --install "$build" --prefix "$prefix" --component frostrun
-    installed() {
-        for path in bin/frostrun libexec/frostrun/frostrun share/frostrun/background.png \
-            share/frostrun/sprites.png share/applications/frostrun.desktop \
-            share/icons/hicolor/48x48/apps/frostrun.png \
-            share/icons/hicolor/64x64/apps/frostrun.png \
-            share/man/man6/frostrun.6 share/metainfo/io.github.frostrun.Frostrun.metainfo.xml; do
-            [ -f "$prefix/$path" ] || { echo "missing: $path"; return 1; }
-        done
-        [ -x "$launcher" ] && [ -x "$prefix/libexec/frostrun/frostrun" ]
-    }
-    check "binary, images, launcher, desktop entry, icons, metainfo, man page in place" installed
     check "launcher plays the game from any folder, frame lines in the log" \
         plays_and_quits "$launcher"
     check "without its backdrop the game stops with the image error and status 1" \
         fails_without_backdrop "$launcher" "$prefix/share/frostrun"
-    # --help and --version answer on the terminal, a bad option on standard
-    # error alone, with the game's own statuses (a game that ignored them
+    # --help and --version answer on the terminal (status 1 when it cannot
+    # be written), a bad option on standard error alone, with the game's own
+    # statuses (a game that ignored them
     # would run on: the timeout stops it).
     answers() {
         [ "$(timeout 10 "$launcher" --version)" = "Frostrun 0.1" ] ||
             { echo "--version"; return 1; }
         timeout 10 "$launcher" --help | grep -q -- --fullscreen || { echo "--help"; return 1; }
+        timeout 10 "$launcher" --help >/dev/full
+        [ $? -eq 1 ] || { echo "--help into a full device: not status 1"; return 1; }
         timeout 10 "$launcher" --bogus >"$scratch/stdout" 2>"$scratch/stderr"
         local status=$?
         [ "$status" -eq 2 ] || { echo "--bogus: status $status"; return 1; }
@@ -204,6 +185,16 @@ else
             { echo "--bogus: $(cat "$scratch/stderr")"; return 1; }
     }
     check "launcher passes --help, --version and a bad option's answer to the terminal" answers
+    # SDL that cannot start: the caption and SDL's reason, status 1.
+    no_video() {
+        (cd "$elsewhere" && SDL_VIDEODRIVER=none timeout 20 "$launcher" >"$scratch/stdout" \
+            2>"$scratch/stderr")
+        local status=$?
+        [ "$status" -eq 1 ] && [ ! -s "$scratch/stdout" ] &&
+            grep -q '^Frostrun - version 0\.1 SDL error: ' "$scratch/stderr" ||
+            { echo "status $status: $(cat "$scratch/stdout" "$scratch/stderr")"; return 1; }
+    }
+    check "without a video driver the game says SDL's error and ends with status 1" no_video
     # The log's folder follows the XDG base-directory rules: a relative
     # XDG_STATE_HOME is ignored for ~/.local/state; with neither a home nor
     # XDG_STATE_HOME no folder is made anywhere.

@@ -1,11 +1,5 @@
-// The options: every spelling the game takes, the one line for each mistake,
-// and what the game binary itself prints and answers before starting anything.
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+// The options: every spelling the game takes and the one line for each
+// mistake (what the installed game answers: tests/install/install_test.sh).
 #include <string>
 #include <vector>
 
@@ -35,24 +29,6 @@ std::string says(const std::string& mistake)
 std::string bad(const std::string& shown)
 {
     return says("bad value '" + shown + "' for --scale, a whole number from 1 to 6");
-}
-
-// Runs the game binary (built beside the tests' folder) with `args` for the shell (a redirection
-// in them wins), no video driver that exists: answers the status, standard output and error.
-std::string run_game(const std::string& args)
-{
-    const auto tests = std::filesystem::canonical("/proc/self/exe").parent_path();
-    const std::string game = (tests.parent_path() / "frostrun").string();
-    const std::string out = testing::TempDir() + "game.out";
-    const std::string err = testing::TempDir() + "game.err";
-    const std::string shell = "SDL_VIDEODRIVER=none '" + game + "' >" + out + " 2>" + err;
-    const int status = std::system((shell + " " + args).c_str());
-    std::ostringstream output;
-    std::ostringstream error;
-    output << std::ifstream(out).rdbuf();  // an empty file leaves it empty
-    error << std::ifstream(err).rdbuf();
-    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return std::to_string(code) + "|" + output.str() + "|" + error.str();
 }
 
 }  // namespace
@@ -86,16 +62,4 @@ TEST(CommandLine, ReadsEveryGoodSpellingAndGivesOneLineForEachMistake)
         EXPECT_EQ(read(args), expected) << (args.empty() ? "" : args[0]);
     }
     EXPECT_EQ(read_command_line(0, nullptr).answer, CommandLine::kPlay);  // not even a name
-}
-
-TEST(CommandLine, GameBinaryAnswersOrRefusesBeforeStartingAnything)
-{
-    EXPECT_EQ(run_game("--help"), std::string("0|") + usage_text() + "|");
-    const std::string usage = usage_text();
-    EXPECT_NE(usage.find("--fullscreen  play on the whole screen"), std::string::npos) << usage;
-    EXPECT_NE(usage.find("wins over --scale"), std::string::npos) << usage;
-    EXPECT_EQ(run_game("--version --help"), "0|Frostrun 0.1\n|");
-    EXPECT_EQ(run_game("--help >/dev/full").substr(0, 2), "1|");
-    // No caption, no SDL error: the one line is all.
-    EXPECT_EQ(run_game("--scale 2 --scale"), "2||" + says("--scale given twice") + "\n");
 }

@@ -14,10 +14,12 @@ namespace {
 
 constexpr char kLayoutVariable[] = "SDL12COMPAT_USE_GAME_CONTROLLERS";
 
+// Queues an event of `type`; for a key-down, of the q key.
 void push(Uint8 type)
 {
     SDL_Event event{};
     event.type = type;
+    event.key.keysym.sym = SDLK_q;
     SDL_PushEvent(&event);
 }
 
@@ -105,7 +107,7 @@ TEST(CloseButton, EndsTheIntroAndWaitsOutTheCrashSequence)
     SDL_Rect figure = {300, 410, 40, 65};
     fake::platform().on_delay = [](Uint32) { push(SDL_QUIT); };
     lives_event(s.screen, s.sprites, s.backdrop, kLivesCrash, &figure);
-    fake::platform().on_delay = [](Uint32) { fake::press(SDLK_q); };  // should it pulse
+    fake::platform().on_delay = [](Uint32) { push(SDL_KEYDOWN); };  // should it pulse
     EXPECT_FALSE(close_requested());
     EXPECT_EQ(level_intro(s.screen, s.sprites, s.backdrop, 2), 8);
     EXPECT_TRUE(close_requested());

@@ -3,60 +3,42 @@
 // screen are the replays' (Replay.scaled_*).
 #include <unistd.h>
 
+#include <string>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "base/picture_scaler.h"
 #include "loop/game_loop.h"
 #include "support/harness.h"
 
-namespace {
-
-constexpr Uint32 kPlainFlags = SDL_HWSURFACE | SDL_DOUBLEBUF;
-
-}  // namespace
-
 // Full screen takes the desktop's own size and depth and the largest whole
 // factor that fits, centred; a desktop of unknown size or below 640 x 480
-// gives no plan (factor 0). A window of a given scale takes a depth other
-// than 16, 24 or 32 as 16.
-TEST(ScaledWindow, FullScreenTakesTheDesktopsSizeAndTheLargestWholeFactorCentred)
+// gives no plan (factor 0), and the game plays in the plain window. A
+// window of a given scale takes a depth other than 16, 24 or 32 as 16.
+TEST(ScaledWindow, FullScreenTakesTheDesktopsSizeTheLargestFactorCentredOrThePlainWindow)
 {
-    const struct {
-        int width, height, factor, x, y;
-    } cases[] = {
-        {1920, 1080, 2, 320, 60},  // (1920 - 1280) / 2, (1080 - 960) / 2
-        {1366, 768, 1, 363, 144},
-        {1365, 767, 1, 362, 143},  // odd leftovers round down
-        {7680, 4320, 9, 960, 0},   // 4320 / 480: beyond the largest --scale
-        {0, 0, 0, 0, 0},           // the dummy driver's unknown size
-        {600, 400, 0, 0, 0},
-        {639, 4320, 0, 0, 0},
+    const auto plan = [](int width, int height, int bits, int scale, bool full_screen) {
+        fake::platform().desktop = {width, height, bits};
+        const ScaledWindow p = plan_scaled_window(scale, full_screen);
+        const bool full = p.flags == (SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_FULLSCREEN);
+        return std::to_string(p.width) + "x" + std::to_string(p.height) + "x" +
+               std::to_string(p.bits_per_pixel) + (full ? " full" : "") + " by " +
+               std::to_string(p.factor) + " at " + std::to_string(p.x) + "," + std::to_string(p.y);
     };
-    for (const auto& c : cases) {
-        fake::platform().desktop = {c.width, c.height, 24};
-        const ScaledWindow plan = plan_scaled_window(4, true);
-        EXPECT_EQ(plan.factor, c.factor) << c.width << " x " << c.height;
-        EXPECT_EQ(plan.x, c.x) << c.width << " x " << c.height;
-        EXPECT_EQ(plan.y, c.y) << c.width << " x " << c.height;
-        if (plan.factor > 0) {
-            EXPECT_EQ(plan.width, c.width);
-            EXPECT_EQ(plan.height, c.height);
-            EXPECT_EQ(plan.bits_per_pixel, 24);
-            EXPECT_EQ(plan.flags, kPlainFlags | SDL_FULLSCREEN);
-        }
+    EXPECT_EQ(plan(1920, 1080, 24, 4, true), "1920x1080x24 full by 2 at 320,60");
+    EXPECT_EQ(plan(1366, 768, 24, 4, true), "1366x768x24 full by 1 at 363,144");
+    EXPECT_EQ(plan(1365, 767, 24, 4, true), "1365x767x24 full by 1 at 362,143");  // rounds down
+    EXPECT_EQ(plan(7680, 4320, 24, 4, true), "7680x4320x24 full by 9 at 960,0");  // past --scale
+    // The dummy driver's unknown size, and too small.
+    for (const auto& [w, h] : {std::pair(0, 0), std::pair(600, 400), std::pair(639, 4320)}) {
+        const std::string none = plan(w, h, 24, 4, true);
+        EXPECT_NE(none.find(" by 0 at 0,0"), std::string::npos) << none;
     }
-    fake::platform().desktop = {0, 0, 8};
-    const ScaledWindow plan = plan_scaled_window(4, false);
-    EXPECT_EQ(plan.width, 4 * 640);
-    EXPECT_EQ(plan.height, 4 * 480);
-    EXPECT_EQ(plan.bits_per_pixel, 16);
-    EXPECT_EQ(plan.factor, 4);
-}
+    EXPECT_EQ(plan(0, 0, 8, 4, false), "2560x1920x16 by 4 at 0,0");
 
-// Full screen on a desktop too small: one line says so, and the game opens
-// the plain window with the same call as without options.
-TEST(ScaledWindow, FullScreenOnTooSmallADesktopFallsBackToThePlainWindow)
-{
+    // Full screen on a desktop too small: one line says so, and the game
+    // opens the plain window with the same call as without options.
     fake::Platform& fake = fake::platform();
     fake.desktop = {600, 400, 16};
     harness::use_dummy_drivers();
@@ -70,5 +52,5 @@ TEST(ScaledWindow, FullScreenOnTooSmallADesktopFallsBackToThePlainWindow)
     EXPECT_EQ(fake.video_size.w, 640);
     EXPECT_EQ(fake.video_size.h, 480);
     EXPECT_EQ(fake.video_bpp, 16);
-    EXPECT_EQ(fake.video_flags, kPlainFlags);
+    EXPECT_EQ(fake.video_flags, static_cast<Uint32>(SDL_HWSURFACE | SDL_DOUBLEBUF));
 }

@@ -1,29 +1,17 @@
 // The one driver of whole games: the real game code, headless on the
-// virtual clock, fed with scripted or random events.
+// virtual clock, fed with scripted or random events (run in a folder with
+// the two images; standard output is the game's own). Its script lines,
+// events, options and statuses: docs/testing.md, "The whole-game driver".
 //   frostrun_play SCRIPT [--steps N] [--trace FILE] [--dump FLIP FILE.bmp]
 //                 [--page-flipping] [--plain] [--scale N | --desktop WxHxD]
 //   frostrun_play --random SEED FRAMES
-// run in a folder with the two images; standard output is the game's own.
-// A script holds lines "STEP EVENT..." (events put in the queue before that
-// step; step 1 is the start-up), "intro N EVENT..." (one event per pulse of
-// the N-th intro; q follows them, and answers every other intro at once),
-// "cost MS" (virtual time each presented picture takes), "clock MS" (start
-// of the clock) and "limit STEPS"; '#' starts a comment. --steps stops a
-// script early. --trace writes "STEP HASH" for every presented picture.
-// --page-flipping makes the video mode claim two alternating buffers.
-// --scale N plays in a window N times the size, --desktop WxHxD full screen
-// on a desktop of that size and depth: the trace hashes each picture taken
-// back to one 16-bit pixel per block, and a picture that is not the game's
-// with each pixel repeated, on black, stops the run with status 4.
-// --plain runs the game without its speed-ups: the backdrop kept in its
-// own format and every particle blitted (see the two stand-ins below).
-// --random plays one game of random input and checks the game's invariants
-// after every frame (the soak; tests/replay/runs.py runs many).
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -34,7 +22,6 @@
 
 #include "base/input.h"
 #include "loop/game_loop.h"
-#include "replay/session.h"
 #include "screens/bursts.h"
 #include "screens/lives.h"
 #include "screens/score_display.h"
@@ -43,9 +30,16 @@
 #include "world/world_state.h"
 #include "world/world_tick.h"
 
+extern "C" int __real_SDL_UpperBlit(SDL_Surface*, SDL_Rect*, SDL_Surface*, SDL_Rect*);
+
 namespace {
 
-bool plain = false;
+const SDL_Rect* figure_rect = nullptr;  // the figure's rectangle, as the game drew it last
+long particles_blitted = 0;
+int level_before_step = 0;
+int intros = 0;
+int pulses = 0;
+bool plain = false;  // --plain
 
 template <typename Function>
 Function real(const char* name)
@@ -125,6 +119,22 @@ bool unscale(SDL_Surface* window, SDL_Surface* picture)
 
 }  // namespace
 
+// The driver is linked with --wrap=SDL_UpperBlit, so the game's blits
+// pass through here: the figure is the one thing copied from a 40 x 65
+// cell of the sheet, and its destination is the figure's own rectangle; a
+// particle is the sheet's pixel (0, 0).
+extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* from, SDL_Surface* dst,
+                                    SDL_Rect* to)
+{
+    if (from != nullptr && from->w == 40 && from->h == 65) {
+        figure_rect = to;
+    }
+    if (from != nullptr && from->x == 0 && from->y == 0 && from->w == 1 && from->h == 1) {
+        particles_blitted += 1;
+    }
+    return __real_SDL_UpperBlit(src, from, dst, to);
+}
+
 // Stands in for SDL's own: with --plain the backdrop is "converted" into a
 // copy in its own format, so every erase converts as a plain game would.
 extern "C" SDL_Surface* SDL_ConvertSurface(SDL_Surface* surface, SDL_PixelFormat* format,
@@ -151,6 +161,83 @@ extern "C" int SDL_SetColorKey(SDL_Surface* surface, Uint32 flag, Uint32 key)
 
 namespace {
 
+// Puts one event into SDL's queue (names: docs/testing.md); false for a
+// name it does not know; with `queue` false it only checks the name.
+bool push(const std::string& event, bool queue = true)
+{
+    static const std::map<std::string, SDLKey> keys = {
+        {"Right", SDLK_RIGHT}, {"Left", SDLK_LEFT}, {"Up", SDLK_UP},     {"Down", SDLK_DOWN},
+        {"Space", SDLK_SPACE}, {"q", SDLK_q},       {"Shift", SDLK_LSHIFT}, {"a", SDLK_a},
+        {"p", SDLK_p},         {"F11", SDLK_F11},   {"m", SDLK_m}};
+    static const std::map<std::string, SDL_ActiveEvent> active = {
+        {"blur", {SDL_ACTIVEEVENT, 0, SDL_APPINPUTFOCUS}},
+        {"focus", {SDL_ACTIVEEVENT, 1, SDL_APPINPUTFOCUS}},
+        {"iconify", {SDL_ACTIVEEVENT, 0, SDL_APPACTIVE}},
+        {"restore", {SDL_ACTIVEEVENT, 1, SDL_APPACTIVE}},
+        {"mouse-out", {SDL_ACTIVEEVENT, 0, SDL_APPMOUSEFOCUS}}};
+    const size_t star = event.find('*');
+    const int count = star == std::string::npos ? 1 : std::atoi(event.c_str() + star + 1);
+    std::string name = event.substr(0, star);
+    SDL_Event e{};
+    if (name == "mouse") {
+        e.type = SDL_MOUSEMOTION;
+        e.motion = {SDL_MOUSEMOTION, 0, 0, 320, 240, 5, -3};
+    } else if (name == "click") {
+        e.type = SDL_MOUSEBUTTONDOWN;
+        e.button = {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 100, 100};
+    } else if (name == "close") {
+        e.type = SDL_QUIT;
+    } else if (active.count(name) != 0) {
+        e.active = active.at(name);
+    } else if (name.rfind("button", 0) == 0 || name.rfind("-button", 0) == 0) {
+        e.type = name[0] == '-' ? SDL_JOYBUTTONUP : SDL_JOYBUTTONDOWN;
+        const int number = std::atoi(name.c_str() + name.find('n') + 1);
+        e.jbutton = {e.type, 0, static_cast<Uint8>(number), SDL_PRESSED};
+    } else {
+        const bool release = !name.empty() && name[0] == '-';
+        const auto key = keys.find(release ? name.substr(1) : name);
+        if (key == keys.end()) {
+            return false;
+        }
+        e.type = release ? SDL_KEYUP : SDL_KEYDOWN;
+        e.key.type = e.type;
+        e.key.state = release ? SDL_RELEASED : SDL_PRESSED;
+        e.key.keysym.sym = key->second;
+    }
+    for (int i = 0; queue && i < count; ++i) {
+        SDL_PushEvent(&e);
+    }
+    return true;
+}
+
+// Calls `answer` at every pulse of a level intro with the number of the
+// intro in this run and of the pulse in it (1, 2, ...), to push keys.
+// The intro raises the level before it waits, and a crash never does: a
+// 100 ms wait in a step that raised the level is an intro's pulse.
+void on_intro(std::function<void(int intro, int pulse)> answer)
+{
+    fake::platform().on_delay = [answer](Uint32 ms) {
+        static int intro_level = 0;
+        const int level = world_state().level;
+        if (ms != 100 || level == level_before_step) {
+            return;
+        }
+        if (level != intro_level) {
+            intro_level = level;
+            intros += 1;
+            pulses = 0;
+        }
+        answer(intros, ++pulses);
+    };
+}
+
+// Runs one step of the game; answers what game_step answers.
+int play_step()
+{
+    level_before_step = world_state().level;
+    return game_step();
+}
+
 long frame = 0;
 
 void fail_if(bool broken, const char* what)
@@ -170,7 +257,7 @@ void check_frame(int lives_before, int level_before)
     constexpr int kMaxIcons = 9;        // the tenth catch ends the level instead
     constexpr int kPuffLife = 30;       // ticks a puff lasts
     constexpr int kFountainLife = 120;  // and a fountain
-    const SDL_Rect& figure = *session::figure();
+    const SDL_Rect& figure = *figure_rect;
     fail_if(figure.x < 0 || figure.x > kRightmostX, "figure beyond the screen's edges");
     fail_if(figure.y < kHighestY || figure.y > kGroundY, "figure off its ground");
     fail_if(lives_left() < 0 || lives_left() > lives_before, "lives out of range or gained");
@@ -215,39 +302,39 @@ int soak(unsigned seed, long max_frames)
         }
         return pick({"-Right", "-Left", "-Space", "-q", "mouse", "click"});
     };
-    session::on_intro([&](int, int) { session::push(chance(3) ? std::string("q") : any_event()); });
+    on_intro([&](int, int) { push(chance(3) ? std::string("q") : any_event()); });
 
-    session::step();  // start-up
+    play_step();  // start-up
     int answer = 'Y';
     while (static_cast<char>(answer) == 'Y') {
         ++frame;
         fake.frame_cost_ms = cost + static_cast<Uint32>(random() % 3);
         if (chance(key_rate)) {
-            session::push(any_key());
+            push(any_key());
         }
         if (jump_rate != 0 && chance(jump_rate)) {
-            session::push("Space");
+            push("Space");
         }
         if (chance(40)) {
-            session::push(any_event());
+            push(any_event());
         }
         const bool closing = chance(8000);  // the close button ends the game too
         if (closing) {
-            session::push("close");
+            push("close");
         }
         const bool quit = frame == end;
         // Now and then more events than any queue holds in one frame.
         constexpr int kFloodEvents = 300;
         const bool flood = !quit && chance(5000);
         for (int i = 0; flood && i < kFloodEvents; ++i) {
-            session::push(any_event());
+            push(any_event());
         }
         if (quit) {
-            session::push("q");
+            push("q");
         }
         const int lives = lives_left();
         const int level = world_state().level;
-        answer = session::step();
+        answer = play_step();
         check_frame(lives, level);
         const bool ended = static_cast<char>(answer) == 'N';
         fail_if(ended && !quit && !close_requested() && lives_left() != 0, "ended with lives left");
@@ -263,29 +350,33 @@ int soak(unsigned seed, long max_frames)
 struct Script {
     std::map<int, std::vector<std::string>> at_step;
     std::map<int, std::vector<std::string>> at_intro;
-    int limit = 100000;
+    Uint32 limit = 100000;
 };
 
+// Reads a script; a file that cannot be read, holds no line to play or
+// names an unknown event is refused with a message naming it.
 bool read_script(const char* path, Script& script)
 {
     fake::Platform& fake = fake::platform();
     std::ifstream file(path);
+    if (!file) {
+        std::fprintf(stderr, "%s: cannot read it: %s\n", path, std::strerror(errno));
+        return false;
+    }
+    bool played = false;
     for (std::string line; std::getline(file, line);) {
         std::istringstream words(line.substr(0, line.find('#')));
         std::string head;
         if (!(words >> head)) {
             continue;
         }
-        if (head == "cost" || head == "clock" || head == "limit") {
-            unsigned long value = 0;
-            words >> value;
-            if (head == "cost") {
-                fake.frame_cost_ms = static_cast<Uint32>(value);
-            } else if (head == "clock") {
-                fake.clock_ms = static_cast<Uint32>(value);
-            } else {
-                script.limit = static_cast<int>(value);
-            }
+        played = true;
+        Uint32* setting = head == "cost"    ? &fake.frame_cost_ms
+                          : head == "clock" ? &fake.clock_ms
+                          : head == "limit" ? &script.limit
+                                            : nullptr;
+        if (setting != nullptr) {
+            words >> *setting;
             continue;
         }
         std::vector<std::string>* events = &script.at_step[std::atoi(head.c_str())];
@@ -294,14 +385,17 @@ bool read_script(const char* path, Script& script)
             events = &script.at_intro[std::atoi(head.c_str())];
         }
         for (std::string event; words >> event;) {
-            if (!session::push(event, false)) {
+            if (!push(event, false)) {
                 std::fprintf(stderr, "%s: unknown event '%s'\n", path, event.c_str());
                 return false;
             }
             events->push_back(event);
         }
     }
-    return true;
+    if (!played) {
+        std::fprintf(stderr, "%s: no line to play\n", path);
+    }
+    return played;
 }
 
 }  // namespace
@@ -313,8 +407,11 @@ int main(int argc, char** argv)
         return soak(static_cast<unsigned>(std::atol(argv[2])), std::atol(argv[3]));
     }
     Script script;
-    if (argc < 2 || !read_script(argv[1], script)) {
+    if (argc < 2) {
         std::fprintf(stderr, "usage: see the head of tests/replay/play.cpp\n");
+        return 2;
+    }
+    if (!read_script(argv[1], script)) {
         return 2;
     }
     FILE* trace = nullptr;
@@ -351,6 +448,9 @@ int main(int argc, char** argv)
     long flips = 0;
     fake::platform().on_flip = [&](SDL_Surface* video) {
         ++flips;
+        if (flips == dump_flip) {
+            SDL_SaveBMP(video, dump_file);
+        }
         const bool scaled = video->w != unscaled->w || video->h != unscaled->h;
         if (scaled && !unscale(video, unscaled)) {
             std::fprintf(stderr, "picture %ld is not the game's, sharply scaled\n", flips);
@@ -360,31 +460,28 @@ int main(int argc, char** argv)
             SDL_Surface* picture = scaled ? unscaled : video;
             std::fprintf(trace, "%d %016llx\n", step, harness::picture_hash(picture));
         }
-        if (flips == dump_flip) {
-            SDL_SaveBMP(video, dump_file);
-        }
     };
-    session::on_intro([&](int intro, int pulse) {
+    on_intro([&](int intro, int pulse) {
         const std::vector<std::string>& events = script.at_intro[intro];
         const bool scripted = pulse <= static_cast<int>(events.size());
-        session::push(scripted ? events[pulse - 1] : "q");
+        push(scripted ? events[pulse - 1] : "q");
     });
 
     int answer = 'Y';
     while (static_cast<char>(answer) == 'Y' && step != steps) {
-        if (++step > script.limit) {
-            std::fprintf(stderr, "still playing after %d steps\n", script.limit);
+        if (static_cast<Uint32>(++step) > script.limit) {
+            std::fprintf(stderr, "still playing after %u steps\n", script.limit);
             return 3;
         }
         for (const std::string& event : script.at_step[step]) {
-            session::push(event);
+            push(event);
         }
-        answer = session::step();
+        answer = play_step();
     }
     if (trace != nullptr) {
         std::fprintf(trace, "end %d\n", step);
         if (plain) {
-            std::fprintf(trace, "blits %ld\n", session::particle_blits());
+            std::fprintf(trace, "blits %ld\n", particles_blitted);
         }
         std::fclose(trace);
     }

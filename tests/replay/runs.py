@@ -1,33 +1,17 @@
 #!/usr/bin/python3
-"""Whole games through frostrun_play (tests/replay/play.cpp), three ways:
+"""Whole games through frostrun_play (tests/replay/play.cpp); what each
+way proves: docs/testing.md.
 
-    runs.py replay PLAY NAME [--page-flipping]
-        the session golden/NAME.keys presents the pictures of NAME.frames
-        and writes NAME.stdout, byte for byte
-    runs.py same PLAY KEYS OPTION...
-        the session KEYS played with OPTIONS (a scaled window, full screen)
-        presents the pictures and writes the output of KEYS played plainly
-    runs.py pause PLAY KEYS
-        the session KEYS with pauses inserted (by p, by the window losing
-        the focus or being shown as an icon; keys dropped, F11 and m taken
-        while paused; resumed by p or the pad's Start) presents the same
-        play pictures, with the paused picture between them, and writes the
-        same lines but the times of the two frames after each pause
-    runs.py images PLAY GAME GROUP
-        images of GROUP (damaged, colours, shapes) in place of the game's
-        own: when SDL_image cannot load one, PLAY and GAME stop with "Image
-        error" and status 1; else the game plays the long session's start
-        with them, with and without its speed-ups: the same pictures
-    runs.py soak PLAY FRAMES [FIRST_SEED]
-        FRAMES frames of random play, a game per seed, invariants checked
-
-Runs happen in a temporary folder holding the images.
+    runs.py replay PLAY NAME [--page-flipping]   golden/NAME.keys as recorded
+    runs.py same PLAY KEYS OPTION...             KEYS with OPTIONS as played plainly
+    runs.py pause PLAY KEYS                      KEYS with pauses inserted as played plainly
+    runs.py images PLAY GAME GROUP               damaged, colours or shapes images
+    runs.py soak PLAY FRAMES [FIRST_SEED]        random play, invariants checked
 """
 import ctypes
 import io
 import os
 import random
-import shutil
 import struct
 import subprocess
 import sys
@@ -37,11 +21,27 @@ import zlib
 from PIL import Image
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ASSETS = os.path.join(HERE, "..", "..", "assets")
+ASSETS = os.path.normpath(os.path.join(HERE, "..", "..", "assets"))
 GOLDEN = os.path.join(HERE, "golden")
 IMAGES = ("background.png", "sprites.png")
 CAPTION = b"Frostrun - version 0.1 "
 IDENTITY_STEPS = 1200  # level 1 done, level 2 with its opponent beaten
+
+
+class Failed(Exception):
+    """A test that cannot compare: a file it needs is unreadable or empty."""
+
+
+def read(path):
+    """The bytes of a file a test compares with; never empty."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError as error:
+        raise Failed(f"{path}: cannot read it: {error.strerror}")
+    if not data:
+        raise Failed(f"{path}: empty")
+    return data
 
 
 def run(command, folder, timeout=300):
@@ -52,73 +52,115 @@ def run(command, folder, timeout=300):
 def game_folder(files=None):
     """A temporary folder with the game's images, some replaced (None: removed)."""
     folder = tempfile.TemporaryDirectory()
-    for image in IMAGES:
-        shutil.copy(os.path.join(ASSETS, image), folder.name)
-    for name, data in (files or {}).items():
-        os.remove(os.path.join(folder.name, name))
+    files = {**{image: read(os.path.join(ASSETS, image)) for image in IMAGES}, **(files or {})}
+    for name, data in files.items():
         if data is not None:
             with open(os.path.join(folder.name, name), "wb") as out:
                 out.write(data)
     return folder
 
 
+def lines(output):
+    return output.decode(errors="replace").split("\n")
+
+
+def traced(result, trace):
+    """RESULT with a trace's lines: .trace ("STEP HASH" a picture, then "end
+    STEP"), .pictures (the "STEP HASH" lines) and .blits (its "blits N")."""
+    result.trace = [line for line in trace if line and not line.startswith("blits ")]
+    result.pictures = [line for line in result.trace if line[:1].isdigit()]
+    result.blits = int(([line.split()[1] for line in trace if line.startswith("blits ")]
+                        or [0])[0])
+    return result
+
+
+def steps(result):
+    return [line.split()[0] for line in result.pictures]
+
+
 def play(binary, folder, keys, *options):
-    """Status, standard output, standard error and trace lines of a session."""
+    """A finished session, traced."""
     trace = os.path.join(folder, "trace")
+    if os.path.exists(trace):
+        os.remove(trace)
     result = run([binary, keys, "--trace", trace, *options], folder)
-    lines = open(trace).read().splitlines() if os.path.exists(trace) else []
-    return result, lines
+    return traced(result, open(trace).read().split("\n") if os.path.exists(trace) else [])
+
+
+def golden(name):
+    """The recorded run of the session NAME."""
+    return traced(subprocess.CompletedProcess([], 0, read(os.path.join(GOLDEN, name + ".stdout"))),
+                  lines(read(os.path.join(GOLDEN, name + ".frames"))))
+
+
+def said(result):
+    """A failed run's status and standard error, for a message."""
+    return f"status {result.returncode}: {result.stderr.decode(errors='replace').strip()}"
 
 
 def first_difference(got, want):
     return next(i for i, pair in enumerate(zip(got + [None], want + [None])) if pair[0] != pair[1])
 
 
+def differ(what, got, want):
+    """Where two lists of lines first differ, with both lines, or None."""
+    if got == want:
+        return None
+    i = first_difference(got, want)
+    shown = [(lines + ["its end"])[i] for lines in (got, want)]
+    return f"{what} line {i + 1}: {shown[0]!r}, expected {shown[1]!r}"
+
+
+def write_picture(binary, folder, keys, n, name, *options):
+    """Writes picture N of a session as the PNG NAME; answers its path."""
+    bmp = os.path.join(folder, "picture.bmp")
+    play(binary, folder, keys, "--dump", str(n), bmp, *options)
+    if not os.path.exists(bmp):
+        return "(not written)"
+    Image.open(bmp).save(name)
+    os.remove(bmp)
+    return os.path.abspath(name)
+
+
+def compare(got, want, dump):
+    """The problems of a run's pictures and output against those expected:
+    as many pictures, each at its step with its hash, the same standard
+    output. The first picture that differs is written by dump(N)."""
+    if not want.pictures:
+        return ["nothing to compare with: no picture expected"]
+    problems = [differ("standard output", lines(got.stdout), lines(want.stdout))]
+    if len(got.pictures) != len(want.pictures):
+        problems.append(f"{len(got.pictures)} pictures, expected {len(want.pictures)}")
+    where = differ("trace", got.trace, want.trace)
+    n = first_difference(got.trace, want.trace) + 1 if where else 0
+    if 0 < n <= max(len(got.pictures), len(want.pictures)):
+        where = f"picture {n} differs ({where}); written as {', '.join(dump(n))}"
+    problems.append(where)
+    return [problem for problem in problems if problem]
+
+
 def replay(binary, name, options):
     keys = os.path.join(GOLDEN, name + ".keys")
-    golden_frames, golden_out = (os.path.join(GOLDEN, name + s) for s in (".frames", ".stdout"))
+    want = golden(name)
     with game_folder() as folder:
-        result, frames = play(binary, folder, keys, *options)
-        if result.returncode != 0:
-            return [f"status {result.returncode}: {result.stderr.decode(errors='replace')}"]
-        problems = []
-        want = open(golden_frames).read().splitlines()
-        if frames != want:
-            flip = first_difference(frames, want) + 1
-            bmp = os.path.join(folder, "picture.bmp")
-            play(binary, folder, keys, "--dump", str(flip), bmp, *options)
-            png = os.path.abspath(f"replay-{name}-flip-{flip}.png")
-            if os.path.exists(bmp):
-                Image.open(bmp).save(png)
-            line = (frames + ["its end"])[flip - 1]
-            problems.append(f"picture {flip} differs: '{line}', expected '{want[flip - 1]}'"
-                            f" (step and hash); it is in {png}")
-        got = result.stdout.split(b"\n")
-        want = open(golden_out, "rb").read().split(b"\n")
-        if got != want:
-            line = first_difference(got, want)
-            problems.append(f"standard output line {line + 1}: {(got + [b'its end'])[line]!r},"
-                            f" expected {(want + [b'its end'])[line]!r}")
-        return problems
-
-
-def chunk(kind, data):
-    """A PNG chunk: length, kind, data, CRC."""
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        got = play(binary, folder, keys, *options)
+        if got.returncode != 0:
+            return [said(got)]
+        # The golden keeps hashes only: the picture played is written.
+        return compare(got, want, lambda n: [write_picture(
+            binary, folder, keys, n, f"replay-{name}-picture-{n}.png", *options)])
 
 
 def same(binary, keys, options):
+    label = "-".join(option.strip("-") for option in options)
     with game_folder() as folder:
-        plain, want = play(binary, folder, keys)
-        result, got = play(binary, folder, keys, *options)
-    if result.returncode != plain.returncode:
-        return [f"status {result.returncode}: {result.stderr.decode(errors='replace')}"]
-    problems = []
-    if got != want:
-        problems.append(f"picture {first_difference(got, want) + 1} differs")
-    if result.stdout != plain.stdout:
-        problems.append("standard output differs")
-    return problems
+        plain = play(binary, folder, keys)
+        got = play(binary, folder, keys, *options)
+        failed = [f"{how}: {said(result)}" for how, result in (("plain", plain), (label, got))
+                  if result.returncode != 0]
+        return failed or compare(got, plain, lambda n: [
+            write_picture(binary, folder, keys, n, f"{label}-picture-{n}-expected.png"),
+            write_picture(binary, folder, keys, n, f"{label}-picture-{n}.png", *options)])
 
 
 # (frame after which the pause begins, what pauses, the events of each
@@ -140,7 +182,7 @@ def pause(binary, keys):
         (shifted(at) + k, e) for at, cause, paused in PAUSES
         for k, e in enumerate([cause] + paused + ["Down"])]
     script = []
-    for line in open(keys).read().splitlines():
+    for line in read(keys).decode().splitlines():
         words = line.split("#")[0].split()
         if words and words[0].isdigit():
             events.append((shifted(int(words[0])), " ".join(words[1:])))
@@ -148,29 +190,36 @@ def pause(binary, keys):
             script.append(line)
     script += [f"{step} {e}" for step, e in sorted(events)]
     with game_folder() as folder:
-        plain, want = play(binary, folder, keys)
+        plain = play(binary, folder, keys)
         with open(os.path.join(folder, "paused.keys"), "w") as out:
             out.write("\n".join(script))
-        result, got = play(binary, folder, os.path.join(folder, "paused.keys"))
+        got = play(binary, folder, os.path.join(folder, "paused.keys"))
+    failed = [said(result) for result in (plain, got) if result.returncode != 0]
+    if failed or not got.pictures:
+        return failed or ["no picture"]
     back = {str(shifted(step)): str(step) for step in range(1, 100000)}
     begins = {str(shifted(at)) for at, _, _ in PAUSES}
-    lines = [line.split() for line in got] + [[None]]
+    pictures = [line.split() for line in got.pictures] + [[None]]
     # A paused step's pictures and the last of a step that begins a pause
     # are paused pictures; the others are the plain session's, step by step.
-    shown = [(f"{back[step]} {hash}", step in begins and after[0] != step)
-             for (step, hash), after in zip(lines, lines[1:]) if step in back]
-    paused = {hash for (step, hash), after in zip(lines, lines[1:])
-              if step not in back and step != "end" or step in begins and after[0] != step}
-    plays = [picture for picture, is_paused in shown if not is_paused]
-    plays.append(f"end {back[lines[-2][1]]}")
-    problems = [] if plays == want else [f"play picture {first_difference(plays, want) + 1}"]
-    if result.returncode != plain.returncode or len(paused) != len(PAUSES):
-        problems.append(f"status {result.returncode}, {len(paused)} paused pictures")
-    out, plain_out = result.stdout.split(b"\n"), plain.stdout.split(b"\n")
+    paused = [step not in back or step in begins and after[0] != step
+              for (step, _), after in zip(pictures, pictures[1:])]
+    plays = [f"{back[step]} {hash}" for (step, hash), is_paused in zip(pictures, paused)
+             if not is_paused] + [f"end {back[got.trace[-1].split()[1]]}"]
+    problems = [differ("play picture", plays, plain.trace)]
+    shown = {hash for (_, hash), is_paused in zip(pictures, paused) if is_paused}
+    if len(shown) != len(PAUSES):
+        problems.append(f"{len(shown)} paused pictures, expected {len(PAUSES)}")
+    out, plain_out = lines(got.stdout), lines(plain.stdout)
     # The frame after a pause took its time, and so the next one none.
     if len(out) != len(plain_out) or sum(a != b for a, b in zip(out, plain_out)) > 2 * len(PAUSES):
-        problems.append("standard output differs")
-    return problems
+        problems.append(differ("standard output", out, plain_out) or "more lines than")
+    return [problem for problem in problems if problem]
+
+
+def chunk(kind, data):
+    """A PNG chunk: length, kind, data, CRC."""
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 
 def png(image, **options):
@@ -200,7 +249,7 @@ def idat(data):
 
 def cases(group):
     """(name, {file: bytes or None}) for each case of the group."""
-    backdrop_bytes, sheet_bytes = (open(os.path.join(ASSETS, f), "rb").read() for f in IMAGES)
+    backdrop_bytes, sheet_bytes = (read(os.path.join(ASSETS, f)) for f in IMAGES)
     sheet = Image.open(io.BytesIO(sheet_bytes))
     B, S = IMAGES
     if group == "damaged":
@@ -279,46 +328,55 @@ def img_load(folder, name):
         return error, said.read()
 
 
+def ends_as(how, result, status, stdout, stderr):
+    """The problems of a run against the status and outputs it must give."""
+    problems = [differ(f"{how}: {what}", lines(got), lines(want)) for what, got, want in
+                (("standard output", result.stdout, stdout),
+                 ("standard error", result.stderr, stderr))]
+    if result.returncode != status:
+        problems.append(f"{how}: status {result.returncode}, expected {status}")
+    return problems
+
+
 def images(binary, game, group):
     long_keys = os.path.join(GOLDEN, "long.keys")
-    long_out = open(os.path.join(GOLDEN, "long.stdout"), "rb").read()
+    start = ("--steps", str(IDENTITY_STEPS))
+    # The long session's output and the steps of its pictures up to there.
+    long = golden("long")
+    golden_out = b"".join(long.stdout.splitlines(True)[:IDENTITY_STEPS * 2 - 1])
+    golden_steps = [step for step in steps(long) if int(step) <= IDENTITY_STEPS]
+    if not golden_steps:
+        raise Failed(f"long.frames: no picture up to step {IDENTITY_STEPS}")
     failures = 0
     for name, files in cases(group):
         problems = []
         with game_folder(files) as folder:
-            said = b""
+            printed = b""
             verdict = None
             for image in IMAGES:
-                error, printed = img_load(folder, image)
-                said += printed
+                error, text = img_load(folder, image)
+                printed += text
                 if error is not None:
                     verdict = b"Image error: %s: %s\n" % (image.encode(), error)
                     break
-            runs = {}
             if verdict is not None:
-                runs["driver"] = play(binary, folder, long_keys)[0]
-                runs["game"] = run([game], folder, 60)
-                want = {"status": 1, "standard output": b"", "standard error":
-                        CAPTION + said + verdict}
+                for how, result in (("driver", play(binary, folder, long_keys)),
+                                    ("game", run([game], folder, 60))):
+                    problems += ends_as(how, result, 1, b"", CAPTION + printed + verdict)
             else:
-                for how, options in (("game", ()), ("plain", ("--plain",))):
-                    runs[how], frames = play(binary, folder, long_keys, "--steps",
-                                             str(IDENTITY_STEPS), *options)
-                    runs[how].frames = frames
-                lines = IDENTITY_STEPS * 2 - 1  # the colour key's, then two per frame
-                want = {"status": 0, "standard output": b"".join(
-                    long_out.splitlines(True)[:lines]), "standard error": CAPTION + said}
-                plain = runs["plain"].frames
-                if runs["game"].frames != plain[:-1]:
-                    problems.append(f"picture {first_difference(runs['game'].frames, plain) + 1}"
-                                    " differs from the one without the speed-ups")
-                if int(plain[-1].split()[1]) < 1000:  # its start shows many more
-                    problems.append(f"the plain run blitted only {plain[-1]} particles")
-            for how, result in runs.items():
-                got = {"status": result.returncode, "standard output": result.stdout,
-                       "standard error": result.stderr}
-                problems += [f"{how}: {what} {got[what][:300]!r}, expected {value[:300]!r}"
-                             for what, value in want.items() if got[what] != value]
+                runs = {how: play(binary, folder, long_keys, *start, *options)
+                        for how, options in (("game", ()), ("plain", ("--plain",)))}
+                for how, result in runs.items():
+                    problems += ends_as(how, result, 0, golden_out, CAPTION + printed)
+                    problems.append(differ(f"{how}: steps of the pictures", steps(result),
+                                           golden_steps))
+                slug = "".join(c if c.isalnum() else "-" for c in name)
+                problems += compare(runs["game"], runs["plain"], lambda n: [write_picture(
+                    binary, folder, long_keys, n, f"images-{slug}-{n}-{how}.png", *start, *options)
+                    for how, options in (("plain", ("--plain",)), ("game", ()))])
+                if runs["plain"].blits < 1000:  # its start shows many more
+                    problems.append(f"the plain run blitted {runs['plain'].blits} particles")
+        problems = [problem for problem in problems if problem]
         outcome = "stops: " + verdict[:-1].decode() if verdict else "plays, the same pictures"
         print(f"{'FAIL' if problems else 'ok  '} {name}: {outcome}")
         for problem in problems:
@@ -328,54 +386,42 @@ def images(binary, game, group):
 
 
 def soak(binary, frames, seed):
-    total = games = quits = closes = levels = 0
+    total = games = 0
     with game_folder() as folder:
         while total < frames:
-            command = [binary, "--random", str(seed), str(frames - total)]
+            command = [binary, "--random", str(seed + games), str(frames - total)]
             result = run(command, folder, 3600)
             report = result.stderr.decode(errors="replace")
             if result.returncode != 0 or "Sanitizer" in report or "runtime error" in report:
                 print(report)
                 return f"soak: FAILED in game {games + 1}: {' '.join(command)}"
             # "soak: seed S frames F level L lives N ended by q|close|last life"
-            words = report[report.index("soak: seed"):].split()
-            total += int(words[4])
+            total += int(report[report.index("soak: seed"):].split()[4])
             games += 1
-            seed += 1
-            levels = max(levels, int(words[6]))
-            quits += words[-1].endswith("q")
-            closes += words[-1] == "close"
-    print(f"soak: {total} frames in {games} games ({quits} ended by q, {closes} by a close"
-          f" request, the rest by the last life; highest level {levels}): no invariant broken,"
-          " no sanitizer report")
+    print(f"soak: {total} frames in {games} games: no invariant broken, no sanitizer report")
 
 
 def main(argv):
-    if len(argv) < 3:
-        sys.exit(__doc__)
-    what = argv[0]
-    binary = os.path.abspath(argv[1])
-    if what == "replay":
-        problems = replay(binary, argv[2], argv[3:])
-        for problem in problems:
-            print(f"{argv[2]}: {problem}")
-        sys.exit(1 if problems else 0)
-    if what == "same":
-        problems = same(binary, os.path.abspath(argv[2]), argv[3:])
-        for problem in problems:
-            print(f"{' '.join(argv[3:])}: {problem}")
-        sys.exit(1 if problems else 0)
-    if what == "pause":
-        problems = pause(binary, os.path.abspath(argv[2]))
-        for problem in problems:
-            print(f"pause: {problem}")
-        sys.exit(1 if problems else 0)
-    if what == "images":
-        sys.exit(1 if images(binary, os.path.abspath(argv[2]), argv[3]) else 0)
-    if what == "soak":
-        sys.exit(soak(binary, int(argv[2]), int(argv[3]) if len(argv) > 3 else 1))
-    sys.exit(__doc__)
+    what, binary, rest = argv[0], os.path.abspath(argv[1]), argv[2:]
+    try:
+        if what == "images":
+            sys.exit(1 if images(binary, os.path.abspath(rest[0]), rest[1]) else 0)
+        if what == "soak":
+            sys.exit(soak(binary, int(rest[0]), int(rest[1]) if len(rest) > 1 else 1))
+        if what == "pause":
+            label, problems = "pause", pause(binary, os.path.abspath(rest[0]))
+        elif what == "same":
+            label, problems = " ".join(rest[1:]), same(binary, os.path.abspath(rest[0]), rest[1:])
+        else:
+            label, problems = rest[0], replay(binary, rest[0], rest[1:])
+    except Failed as failure:
+        sys.exit(f"FAIL: {failure}")
+    for problem in problems:
+        print(f"{label}: {problem}")
+    sys.exit(1 if problems else 0)
 
 
 if __name__ == "__main__":
+    if len(sys.argv) < 4 or sys.argv[1] not in ("replay", "same", "pause", "images", "soak"):
+        sys.exit(__doc__)
     main(sys.argv[1:])

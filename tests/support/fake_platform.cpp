@@ -10,16 +10,6 @@ Platform& platform()
     return instance;
 }
 
-void press(SDLKey key)
-{
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
-
 }  // namespace fake
 
 namespace platform {

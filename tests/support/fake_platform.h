@@ -34,7 +34,4 @@ struct Platform {
 // The one instance the seam reads; tests set it up before the first step.
 Platform& platform();
 
-// Puts a key-down event for `key` into SDL's queue, as a key press would.
-void press(SDLKey key);
-
 }  // namespace fake

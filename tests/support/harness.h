@@ -1,9 +1,8 @@
-// Shared set-up of the unit tests: headless SDL, the game's images, and
-// comparisons of the screen with what the game should have drawn.
+// Shared set-up of the unit tests and the whole-game driver: headless SDL,
+// the game's images, and a hash of what a surface shows.
 #pragma once
 
 #include <SDL.h>
-#include <gtest/gtest.h>
 
 #include "support/fake_platform.h"
 
@@ -23,12 +22,5 @@ Surfaces open_surfaces();
 
 // A 64-bit FNV-1a over the pixels of a surface, 32 bits at a time.
 unsigned long long picture_hash(SDL_Surface* surface);
-
-// Whether the screen at (x, y) shows `source` of the sheet copied over the
-// plain backdrop (its transparent pixels show the backdrop); names the
-// first pixel that differs.
-testing::AssertionResult shows_sprite(const Surfaces& s, SDL_Rect source, int x, int y);
-// Whether the score cell at (x, 14) shows the glyph of `digit` (0..9).
-testing::AssertionResult shows_digit(const Surfaces& s, int digit, int x);
 
 }  // namespace harness

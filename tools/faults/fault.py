@@ -1,14 +1,16 @@
 #!/usr/bin/python3
-"""Reads tools/faults/faults.txt for run.sh.
+"""Plants the faults of a list (tools/faults/faults.txt) for run.sh.
 
-    fault.py FAULTS count               how many faults the file holds
-    fault.py FAULTS describe N          the N-th fault's description (from 1)
-    fault.py FAULTS locate N SRC_TREE   the file it changes, found by base name under
-                                        SRC_TREE/src; status 3 when the file is not found
-                                        exactly once or the old text is not in it exactly once
-    fault.py FAULTS apply N SRC_TREE    writes the fault into that file (same checks)
+    fault.py FAULTS count                  how many faults the file holds
+    fault.py FAULTS try N SRC_TREE COMMAND...
+        prints "FILE: DESCRIPTION" of fault N, plants it in its file (by base
+        name under SRC_TREE/src), runs COMMAND, puts the file back (also when
+        stopped): COMMAND's status, or 3 when the file or old text is not
+        found exactly once
 """
 import os
+import signal
+import subprocess
 import sys
 
 
@@ -24,10 +26,8 @@ def read_faults(path):
             continue
         elif part is None and line.startswith("file:"):
             faults[-1]["file"] = line[5:].strip()
-        elif line == "--- old":
-            part = "old"
-        elif line == "+++ new":
-            part = "new"
+        elif line in ("--- old", "+++ new"):
+            part = line[4:]
         elif part is not None:
             faults[-1][part].append(line)
         elif line.strip() and not line.startswith("#"):
@@ -42,42 +42,32 @@ def read_faults(path):
     return faults
 
 
-def locate(fault, tree):
-    """The file the fault changes and its text, or exit 3 when it does not apply."""
-    found = []
-    for folder, _, files in os.walk(os.path.join(tree, "src")):
-        if fault["file"] in files:
-            found.append(os.path.join(folder, fault["file"]))
-    if len(found) != 1:
-        print(f"{fault['file']} found {len(found)} times under {tree}/src", file=sys.stderr)
-        sys.exit(3)
-    text = open(found[0]).read()
-    times = text.count(fault["old"]) if fault["old"] else 0
-    if times != 1:
-        print(f"old text found {times} times in {found[0]}", file=sys.stderr)
-        sys.exit(3)
-    return found[0], text
-
-
 def main(argv):
-    if len(argv) < 2:
+    if len(argv) < 2 or argv[1] not in ("count", "try") or (argv[1] == "try" and len(argv) < 5):
         sys.exit(__doc__)
     faults = read_faults(argv[0])
     if argv[1] == "count":
         print(len(faults))
-        return
+        return 0
     fault = faults[int(argv[2]) - 1]
-    if argv[1] == "describe":
-        print(f"{fault['file']}: {fault['description']}")
-    elif argv[1] == "locate":
-        print(locate(fault, argv[3])[0])
-    elif argv[1] == "apply":
-        path, text = locate(fault, argv[3])
-        with open(path, "w") as out:
+    what = f"{fault['file']}: {fault['description']}"
+    found = [os.path.join(folder, fault["file"]) for folder, _, files
+             in os.walk(os.path.join(argv[3], "src")) if fault["file"] in files]
+    text = open(found[0]).read() if len(found) == 1 else ""
+    print(what, flush=True)
+    if not fault["old"] or text.count(fault["old"]) != 1:
+        return 3
+    # A stop puts the file back too: the signals end the run through SystemExit.
+    for stop in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        signal.signal(stop, lambda number, frame: sys.exit(128 + number))
+    try:
+        with open(found[0], "w") as out:
             out.write(text.replace(fault["old"], fault["new"], 1))
-    else:
-        sys.exit(__doc__)
+        return subprocess.run(argv[4:]).returncode
+    finally:
+        with open(found[0], "w") as out:
+            out.write(text)
 
 
 if __name__ == "__main__":
-    main(sys.argv[1:])
+    sys.exit(main(sys.argv[1:]))

@@ -1,141 +1,56 @@
 #!/bin/bash
 # Planted-fault check: how many single faults in the game code the test suite catches.
 #
-#   tools/faults/run.sh [--verify] [SOURCE_TREE [BUILD_DIR]]
+#   tools/faults/run.sh [SOURCE_TREE [BUILD_DIR]]
 #
 # SOURCE_TREE defaults to the repository this script lives in, BUILD_DIR to
 # SOURCE_TREE/build-faults (configured with -DFROSTRUN_TESTS=ON when new).
-# The faults are the blocks of tools/faults/faults.txt (beside this script;
-# FAULTS=FILE names another list);
-# each names its file by base name, found under SOURCE_TREE/src. For each
-# fault, on a pristine copy of its file: apply it, build incrementally, run
-# the one fixed ctest command below, then put the file back (also when the
-# run is interrupted). One line per fault: caught (ctest failed), missed,
-# doesn't apply (file or old text not found exactly once) or doesn't build
-# (never counted as caught); then "caught N of M".
-#
-# --verify also shows that every fault changes what the game does, without
-# the unit tests: the replay goldens (tests/replay/runs.py replay), then the
-# probes below compared with the unchanged game's: the game started without
-# its images (standard error and status), short soak games (their summary
-# line) and the key scripts in tools/faults/sessions/ played by the replay
-# driver (every picture's checksum and standard output). A fault that
-# changes none of these is reported as "NO CHANGE SEEN".
-#
-# Needs the suite to pass on the unchanged tree first; it stops otherwise.
-# Takes about 30 s per fault on two cores.
+# The faults are the blocks of tools/faults/faults.txt (FAULTS=FILE names
+# another list). For each, fault.py plants it in its file and puts the file
+# back after an incremental build and the suite but the real-window and
+# package tests (too slow per fault). One line per fault: caught (ctest
+# failed), missed, doesn't apply (file or old text not found exactly once)
+# or doesn't build (never counted as caught); then "caught N of M". Needs
+# the suite to pass on the unchanged tree first. About 30 s per fault on two
+# cores.
 set -u
-
 here=$(cd "$(dirname "$0")" && pwd)
-verify=0
-if [ "${1:-}" = --verify ]; then
-    verify=1
-    shift
-fi
 tree=$(cd "${1:-$here/../..}" && pwd)
-build=${2:-$tree/build-faults}
-faults=${FAULTS:-$here/faults.txt}  # another list for a trial run
-fault() { /usr/bin/python3 "$here/fault.py" "$faults" "$@"; }
-run_suite() {
-    ctest --test-dir "$build" -E RealWindow --stop-on-failure -j2 --timeout 120 >"$work/ctest.log" 2>&1
-}
-play=$build/tests/frostrun_play
+faults=${FAULTS:-$here/faults.txt}
+export build=${2:-$tree/build-faults} log
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 
-work=$(mktemp -d)
-current=""  # the source file that holds a fault right now
-restore() {
-    if [ -n "$current" ]; then
-        cp "$work/pristine" "$current" || { echo "COULD NOT RESTORE $current" >&2; exit 2; }
-        current=""
-    fi
+# Builds and runs the suite: status 10 when the build fails, 11 when a test does.
+suite() {
+    cmake --build "$build" -j2 >"$log" 2>&1 || return 10
+    ctest --test-dir "$build" -E "RealWindow|DebianPackage" --stop-on-failure -j2 --timeout 120 \
+        >"$log" 2>&1 || return 11
 }
-trap 'restore; rm -rf "$work"' EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-trap 'exit 129' HUP
-
-build_game() { cmake --build "$build" -j2 >"$work/build.log" 2>&1; }
-
-# Whole-game runs of the current build, one file each in folder $1.
-probe() {
-    mkdir -p "$1" "$work/play"
-    (cd "$work/play" && rm -f ./*.png &&
-        SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 60 "$build/frostrun" 2>&1
-        echo "status $?") >"$1/no-images" 2>&1
-    cp "$tree/assets/background.png" "$tree/assets/sprites.png" "$work/play"
-    for seed in 1 2 3 4 5 6; do
-        (cd "$work/play" && SDL_VIDEODRIVER=dummy timeout 60 "$play" --random "$seed" 5000 2>&1
-            echo "status $?") >"$1/soak-$seed"
-    done
-    for keys in "$here"/sessions/*.keys; do
-        [ -e "$keys" ] || continue
-        name=$(basename "$keys" .keys)
-        (cd "$work/play" && rm -f trace && SDL_VIDEODRIVER=dummy timeout 60 "$play" "$keys" --trace trace 2>&1
-            echo "status $?"
-            cat trace) >"$1/session-$name"
-    done
-}
-
-# What the current build shows differently from the unchanged game.
-changes() {
-    seen=""
-    mkdir -p "$work/scratch"
-    for name in walk long; do
-        if ! (cd "$work/scratch" && /usr/bin/python3 "$tree/tests/replay/runs.py" replay "$play" \
-            "$name" >"$work/replay.log" 2>&1); then
-            seen="${seen:+$seen; }replay golden $name"
-        fi
-    done
-    rm -rf "$work/now"
-    probe "$work/now"
-    for file in $(diff -rq "$work/reference" "$work/now" | awk '{print $2}'); do
-        seen="${seen:+$seen; }$(basename "$file")"
-    done
-    echo "${seen:-NO CHANGE SEEN}"
-}
+export -f suite
 
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$tree" -B "$build" -DFROSTRUN_TESTS=ON >/dev/null
-if ! build_game || ! run_suite; then
-    cat "$work/build.log" "$work/ctest.log" | tail -20
+if ! suite; then
+    tail -20 "$log"
     echo "the unchanged game does not build or pass its suite: no count" >&2
     exit 2
 fi
-[ "$verify" = 1 ] && probe "$work/reference"
-
-total=$(fault count)
-caught=0 missed=0 unapplied=0 unbuilt=0 unchanged=0
+total=$(/usr/bin/python3 "$here/fault.py" "$faults" count)
+declare -A count
 for i in $(seq 1 "$total"); do
-    what=$(fault describe "$i")
-    if ! file=$(fault locate "$i" "$tree" 2>/dev/null); then
-        result="doesn't apply"
-        unapplied=$((unapplied + 1))
-    else
-        cp "$file" "$work/pristine"
-        current=$file
-        fault apply "$i" "$tree"
-        if ! build_game; then
-            result="doesn't build"
-            unbuilt=$((unbuilt + 1))
-        elif run_suite; then
-            result=missed
-            missed=$((missed + 1))
-        else
-            result=caught
-            caught=$((caught + 1))
-            by=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' "$work/ctest.log" | paste -sd, -)
-            what="$what  [first failed: $by]"
-        fi
-        if [ "$verify" = 1 ] && [ "$result" != "doesn't build" ]; then
-            change=$(changes)
-            [ "$change" = "NO CHANGE SEEN" ] && unchanged=$((unchanged + 1))
-            what="$what  [changes: $change]"
-        fi
-        restore
-    fi
+    what=$(/usr/bin/python3 "$here/fault.py" "$faults" try "$i" "$tree" bash -c suite)
+    case $? in
+    0) result=missed ;;
+    3) result="doesn't apply" ;;
+    10) result="doesn't build" ;;
+    11) result=caught
+        failed=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' "$log" | paste -sd, -)
+        what="$what  [first failed: $failed]" ;;
+    *) echo "stopped at fault $i" >&2 && exit 1 ;;
+    esac
+    count[$result]=$((${count[$result]:-0} + 1))
     printf '%2d %-13s %s\n' "$i" "$result" "$what"
 done
-
-build_game  # leave the build as the tree is
-echo "caught $caught of $total (missed $missed, doesn't apply $unapplied, doesn't build $unbuilt)"
-[ "$verify" = 1 ] && echo "faults that changed nothing seen: $unchanged"
-exit 0
+cmake --build "$build" -j2 >/dev/null 2>&1  # leave the build as the tree is
+echo "caught ${count[caught]:-0} of $total (missed ${count[missed]:-0}," \
+    "doesn't apply ${count["doesn't apply"]:-0}, doesn't build ${count["doesn't build"]:-0})"
