@@ -10,7 +10,6 @@
 #include "world/world_tick.h"
 
 namespace autopilot {
-namespace {
 
 // Puts a key-down event for `key` into SDL's queue, as a key press would.
 void push_key(SDLKey key)
@@ -22,6 +21,8 @@ void push_key(SDLKey key)
     event.key.keysym.sym = key;
     SDL_PushEvent(&event);
 }
+
+namespace {
 
 constexpr int kHorizon = 48;  // frames each plan looks ahead
 constexpr int kJumpSteps = 40;

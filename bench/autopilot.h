@@ -26,6 +26,9 @@ private:
     int was_throwing_ = 0;
 };
 
+// Puts a key-down event for `key` into SDL's queue, as a key press would.
+void push_key(SDLKey key);
+
 // Installs the fake platform hook that answers every level intro with q.
 void answer_intros();
 

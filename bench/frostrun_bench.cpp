@@ -14,6 +14,7 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <SDL_mixer.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -25,6 +26,7 @@
 #include "autopilot.h"
 #include "loop/game_loop.h"
 #include "base/picture_scaler.h"
+#include "base/sound.h"
 #include "base/surfaces.h"
 #include "screens/lives.h"
 #include "support/fake_platform.h"
@@ -272,6 +274,15 @@ int main(int argc, char** argv)
         return 2;
     }
     const long long startup_ns = now_ns(CLOCK_MONOTONIC) - started;
+    // The session plays with the real mixer, whose thread the allocation
+    // counter sees too (it counts every thread while it counts).
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    if (Mix_QuerySpec(&rate, &format, &channels) == 0 || Mix_Playing(0) == 0) {
+        std::fprintf(report, "the mixer is not open or the music not playing\n");
+        return 2;
+    }
 
     // The naive frame: the whole backdrop, as loaded, onto the screen and
     // presented. The game's picture is put back afterwards (not timed):
@@ -310,6 +321,8 @@ int main(int argc, char** argv)
     long first_allocating = -1;
     int answer = 'Y';
     int lives_lost = 0;
+    static int effects = 0;
+    fake::platform().on_sound = [](int) { effects += 1; };
     while (static_cast<long>(frame_ns.size()) < max_frames && world_state().level < stop_level) {
         pilot.before_frame();
         const int flips_before = fake::platform().flips;
@@ -336,6 +349,15 @@ int main(int argc, char** argv)
         if (frame_ns.size() % static_cast<size_t>(naive_every) == 0) naive_frame();
     }
     const long session_kib = peak_kib();
+    // The mixing thread alone for half a second (eleven mixes), the music
+    // and an effect playing: the frames above saw only the mixes that fell
+    // within them.
+    play_sound(kSoundLifeLost);
+    const unsigned long mixing_before = alloc_count::calls + alloc_count::frees;
+    alloc_count::counting = true;
+    SDL_Delay(500);
+    alloc_count::counting = false;
+    const unsigned long mixing = alloc_count::calls + alloc_count::frees - mixing_before;
     const WorldState& world = world_state();
     const int score = 100 * world.score_hundreds + 10 * world.score_tens + world.score_units;
 
@@ -348,6 +370,9 @@ int main(int argc, char** argv)
     std::fprintf(report, "session: %zu play frames, reached level %d, score %d, lives lost %d, %s\n",
                  frame_ns.size(), world.level, score, lives_lost,
                  static_cast<char>(answer) != 'Y' ? "game ended" : "still playing");
+    std::fprintf(report, "mixer: %d Hz, %d channel(s), music and %d effects started in the session;"
+                 " mixing thread alone for 500 ms: %lu allocations and frees\n",
+                 rate, channels, effects, mixing);
     std::fprintf(report, "naive frame: %d-bit backdrop as loaded onto the %d-bit screen\n",
                  loaded->format->BitsPerPixel, screen->format->BitsPerPixel);
     std::fprintf(report, "frame CPU time (us):       mean %8.2f  median %8.2f  p99 %8.2f  max %8.2f\n", f.mean, f.median, f.p99, f.max);
@@ -369,5 +394,5 @@ int main(int argc, char** argv)
     }
     std::fprintf(report, "peak memory (ru_maxrss): %ld KiB after the session\n", session_kib);
     std::fclose(report);
-    return allocations == 0 ? 0 : 1;
+    return allocations == 0 && mixing == 0 ? 0 : 1;
 }

@@ -21,15 +21,17 @@ import sys
 import time
 
 STEPS = ["exec_to_main", "sdl_init", "set_video_mode", "load_backdrop", "load_sprites",
-         "convert_backdrop", "first_backdrop_blit", "pacing_wait", "rest", "first_flip"]
+         "convert_backdrop", "first_backdrop_blit", "start_sound", "pacing_wait", "rest",
+         "first_flip"]
 NOTES = {
     "exec_to_main": "exec, loading and relocating the shared libraries",
-    "sdl_init": "SDL_Init(audio | video)",
+    "sdl_init": "SDL_Init(video)",
     "set_video_mode": "SDL_SetVideoMode 640x480x16",
     "load_backdrop": "IMG_Load background.png",
     "load_sprites": "IMG_Load sprites.png",
     "convert_backdrop": "SDL_ConvertSurface: backdrop held for erasing",
     "first_backdrop_blit": "whole backdrop onto the screen",
+    "start_sound": "SDL_InitSubSystem(audio), Mix_OpenAudio, 20 Mix_LoadWAV_RW",
     "pacing_wait": "first tick's pacing wait (SDL_Delay)",
     "rest": "everything else up to the flip",
     "first_flip": "exec to first presented frame",

@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <SDL_mixer.h>
 #include <dlfcn.h>
 #include <time.h>
 #include <unistd.h>
@@ -43,7 +44,7 @@ struct Span {
 
 long long t0_ns = 0;
 Stamp loaded;  // all libraries mapped and relocated: the constructor below runs
-Span init, video, backdrop_load, sprites_load, convert, first_blit, delay;
+Span init, video, backdrop_load, sprites_load, convert, first_blit, delay, sound;
 int image_loads = 0;
 bool first_blit_seen = false;
 
@@ -73,6 +74,34 @@ int SDL_Init(Uint32 flags)
     const Stamp t;
     const int result = next(flags);
     init.add(t);
+    return result;
+}
+
+// The sound's start: the audio system, the mixer and every sound file.
+int SDL_InitSubSystem(Uint32 flags)
+{
+    static const auto next = real<int (*)(Uint32)>("SDL_InitSubSystem");
+    const Stamp t;
+    const int result = next(flags);
+    sound.add(t);
+    return result;
+}
+
+int Mix_OpenAudio(int frequency, Uint16 format, int channels, int chunksize)
+{
+    static const auto next = real<int (*)(int, Uint16, int, int)>("Mix_OpenAudio");
+    const Stamp t;
+    const int result = next(frequency, format, channels, chunksize);
+    sound.add(t);
+    return result;
+}
+
+Mix_Chunk* Mix_LoadWAV_RW(SDL_RWops* src, int freesrc)
+{
+    static const auto next = real<Mix_Chunk* (*)(SDL_RWops*, int)>("Mix_LoadWAV_RW");
+    const Stamp t;
+    Mix_Chunk* result = next(src, freesrc);
+    sound.add(t);
     return result;
 }
 
@@ -130,16 +159,18 @@ int SDL_Flip(SDL_Surface* screen)
     static const auto next = real<int (*)(SDL_Surface*)>("SDL_Flip");
     const int result = next(screen);
     const Stamp presented;
-    const Span* steps[] = {&init, &video, &backdrop_load, &sprites_load, &convert, &first_blit, &delay};
+    const Span* steps[] = {&init, &video, &backdrop_load, &sprites_load, &convert, &first_blit,
+                           &sound, &delay};
     const char* names[] = {"sdl_init", "set_video_mode", "load_backdrop", "load_sprites",
-                           "convert_backdrop", "first_backdrop_blit", "pacing_wait"};
+                           "convert_backdrop", "first_backdrop_blit", "start_sound",
+                           "pacing_wait"};
     // Wall-clock and CPU milliseconds of each step; the CPU time before main
     // is the process's own (exec and the dynamic loader).
     std::fprintf(stderr, "\nprobe: exec_to_main %.3f %.3f", ms(loaded.wall - t0_ns), ms(loaded.cpu));
     Span rest;
     rest.wall = presented.wall - loaded.wall;
     rest.cpu = presented.cpu - loaded.cpu;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 8; ++i) {
         std::fprintf(stderr, " %s %.3f %.3f", names[i], ms(steps[i]->wall), ms(steps[i]->cpu));
         rest.wall -= steps[i]->wall;
         rest.cpu -= steps[i]->cpu;

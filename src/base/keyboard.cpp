@@ -18,7 +18,6 @@ constexpr KeyMapping kKeyTable[] = {
 constexpr KeyMapping kCommandTable[] = {
     {SDLK_p, kCodePause},
     {SDLK_F11, kCodeScreen},
-    {SDLK_m, kCodeSound},
 };
 
 // The last code the table produced, shared by the game loop and the level

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <SDL_mixer.h>
 
 namespace platform {
 
@@ -33,5 +34,9 @@ Uint8 app_state();
 bool open_joystick();
 // The version of the SDL library the game runs on, as SDL_Linked_Version.
 SDL_version linked_version();
+// Starts `chunk` on a mixer channel as Mix_PlayChannel does (-1: the first
+// free one), repeated `loops` more times (-1: for ever); `sound` names it
+// for whoever watches (the tests' platform records it).
+int play_sound(int sound, int channel, Mix_Chunk* chunk, int loops);
 
 }  // namespace platform

@@ -40,4 +40,9 @@ bool open_joystick()
 
 SDL_version linked_version() { return *SDL_Linked_Version(); }
 
+int play_sound(int, int channel, Mix_Chunk* chunk, int loops)
+{
+    return Mix_PlayChannel(channel, chunk, loops);
+}
+
 }  // namespace platform

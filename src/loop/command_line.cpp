@@ -9,20 +9,21 @@ constexpr char kMaxScaleDigit = '6';
 constexpr std::size_t kShownArgumentBytes = 40;  // a longer argument is cut in messages
 
 constexpr char kUsage[] =
-    "Usage: frostrun [--scale N | --fullscreen]\n"
+    "Usage: frostrun [--scale N | --fullscreen] [--mute]\n"
     "Catch the snowflakes, dodge the rest.\n"
     "\n"
     "  --scale N     play in a window of 640N x 480N pixels, N from 1 to 6 (default 1);\n"
     "                every pixel is repeated, so the picture stays sharp\n"
     "  --fullscreen  play on the whole screen at its current size, scaled by the\n"
     "                largest whole factor that fits, on black; wins over --scale\n"
+    "  --mute        start with the sound off (the m key turns it on)\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
-    "Keys: left and right arrows walk, up arrow stands, space jumps, q quits,\n"
-    "p pauses and resumes, F11 switches between window and full screen; the\n"
-    "window's close button quits too. A gamepad plays as well: d-pad or stick\n"
-    "walk, face buttons jump, Start pauses, Back quits.\n"
+    "Keys: left and right arrows walk, up arrow stands, space jumps, m turns the sound\n"
+    "off and on, q quits, p pauses and resumes, F11 switches between window and\n"
+    "full screen; the window's close button quits too. A gamepad plays as well:\n"
+    "d-pad or stick walk, face buttons jump, Start pauses, Back quits.\n"
     "Exit status: 0 when the game ends, 1 on a start-up failure, 2 on a bad option.\n";
 
 constexpr char kVersion[] = "Frostrun " FROSTRUN_VERSION "\n";
@@ -68,6 +69,7 @@ CommandLine read_command_line(int argc, const char* const* argv)
     CommandLine line;
     bool scale_seen = false;
     bool full_screen_seen = false;
+    bool mute_seen = false;
     bool help_seen = false;
     bool version_seen = false;
     for (int i = 1; i < argc; ++i) {
@@ -80,6 +82,8 @@ CommandLine read_command_line(int argc, const char* const* argv)
             seen = &scale_seen;
         } else if (name == "--fullscreen") {
             seen = &full_screen_seen;
+        } else if (name == "--mute") {
+            seen = &mute_seen;
         } else if (name == "--help") {
             seen = &help_seen;
         } else if (name == "--version") {
@@ -101,6 +105,8 @@ CommandLine read_command_line(int argc, const char* const* argv)
             }
             if (name == "--fullscreen") {
                 line.full_screen = true;
+            } else if (name == "--mute") {
+                line.mute = true;
             } else if (line.answer == CommandLine::kPlay) {
                 line.answer = name == "--help" ? CommandLine::kHelp : CommandLine::kVersion;
             }

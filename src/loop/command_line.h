@@ -9,6 +9,7 @@ struct CommandLine {
     Answer answer = kPlay;
     int scale = 1;             // --scale N: the window is 640N x 480N
     bool full_screen = false;  // --fullscreen: the whole desktop; wins over --scale
+    bool mute = false;         // --mute: start with the sound off
     std::string mistake;       // kMistake: the line for standard error, without its line end
 };
 

@@ -13,6 +13,7 @@
 #include "base/keyboard.h"
 #include "base/picture_scaler.h"
 #include "base/platform.h"
+#include "base/sound.h"
 #include "base/surfaces.h"
 #include "loop/pause.h"
 #include "loop/screen_switch.h"
@@ -45,6 +46,7 @@ char direction = kCodeNone;
 char last_steer = kCodeNone;
 int window_scale = 1;
 bool window_full_screen = false;
+bool sound_muted = false;
 
 // Loads one image of the game or stops the run: without its images the
 // game has nothing to draw.
@@ -83,7 +85,7 @@ int initialise()
 {
     std::fputs(kCaption, stderr);
     prepare_gamepad();
-    if (platform::init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
+    if (platform::init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL error: %s\n", SDL_GetError());
         return 1;
     }
@@ -107,6 +109,8 @@ int initialise()
     sprites = load_image(kSpritesFile);
     SDL_SetColorKey(sprites, SDL_SRCCOLORKEY, 0);
     prepare_blit_shortcuts(screen, sprites, backdrop);
+    // Sound is a bonus: without it the game plays on, silently.
+    start_sound(sound_muted);
     std::printf("the colorkey is %d\n", static_cast<int>(sprites->format->colorkey));
     SDL_ShowCursor(SDL_DISABLE);
 
@@ -124,7 +128,7 @@ void play_frame()
 {
     bool pause_asked = false;
     while (next_input(&event) != 0) {
-        if (event.type != SDL_KEYDOWN) {
+        if (event.type != SDL_KEYDOWN || take_sound_key(&event)) {
             continue;
         }
         const int command = read_command_key(&event);
@@ -132,10 +136,9 @@ void play_frame()
             direction = static_cast<char>(read_direction_key(&event));
         } else if (command == kCodePause) {
             pause_asked = true;
-        } else if (command == kCodeScreen) {
+        } else {
             screen = switch_full_screen(screen);
         }
-        // kCodeSound: m turns the sound on and off here once the game has sound.
     }
     pause_asked = pause_asked || window_left();
 
@@ -168,6 +171,8 @@ void set_window_options(int scale, bool full_screen)
     window_scale = scale;
     window_full_screen = full_screen;
 }
+
+void set_sound_muted(bool muted) { sound_muted = muted; }
 
 int game_step()
 {

@@ -10,3 +10,6 @@ int game_step();
 // `full_screen` the whole desktop. Called before the first step; without
 // it the window is the plain 640 x 480 one.
 void set_window_options(int scale, bool full_screen);
+
+// Starts the game with its sound muted (--mute); the m key turns it on.
+void set_sound_muted(bool muted);

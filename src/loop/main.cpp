@@ -38,6 +38,7 @@ int main(int argc, char** argv)
         break;
     }
     set_window_options(line.scale, line.full_screen);
+    set_sound_muted(line.mute);
 
     int answer = game_step();
     while (static_cast<char>(answer) == 'Y') {

@@ -3,6 +3,7 @@
 #include "base/input.h"
 #include "base/keyboard.h"
 #include "base/platform.h"
+#include "base/sound.h"
 #include "base/surfaces.h"
 #include "loop/screen_switch.h"
 
@@ -69,6 +70,7 @@ void show_pause(SDL_Surface* screen, SDL_Surface* sprites)
         SDL_Rect place = {kSignX, kSignY, kSign.w, kSign.h};
         SDL_UpperBlit(sprites, &sign, screen, &place);
     }
+    pause_sound();
     present_screen(screen);
 }
 
@@ -83,7 +85,7 @@ char paused_step(SDL_Surface*& screen)
         if (event.type == SDL_VIDEOEXPOSE) {
             present_screen(screen);
         }
-        if (event.type != SDL_KEYDOWN) {
+        if (event.type != SDL_KEYDOWN || take_sound_key(&event)) {
             continue;
         }
         const int command = read_command_key(&event);
@@ -95,7 +97,6 @@ char paused_step(SDL_Surface*& screen)
         } else if (command == kCodeNone && event.key.keysym.sym == SDLK_q) {
             quit = true;
         }
-        // kCodeSound: m turns the sound on and off here too once the game has sound.
     }
     if (quit || close_requested()) {
         return kReplyEnd;
@@ -104,6 +105,7 @@ char paused_step(SDL_Surface*& screen)
         if (kept_picture != nullptr) {
             SDL_UpperBlit(kept_picture, nullptr, screen, nullptr);
         }
+        resume_sound();
         return kReplyResumed;
     }
     platform::delay(kWaitMs);

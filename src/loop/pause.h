@@ -20,12 +20,14 @@ void prepare_pause(SDL_Surface* screen);
 // gives it) has lost nothing.
 bool window_left();
 
-// Keeps the picture, dims it, puts the sign on it and presents it.
+// Keeps the picture, dims it, puts the sign on it and presents it; the
+// sound pauses with the game.
 void show_pause(SDL_Surface* screen, SDL_Surface* sprites);
 
 // One wait of the paused game: takes the pending events (p resumes, q and
 // the close button end the run, F11 switches the screen and shows the
-// paused picture again, as an uncovered window does; m and every other key
-// are dropped), then sleeps a little unless it resumes. On resuming the
-// screen holds the picture from before the pause again, not yet presented.
+// paused picture again, as an uncovered window does, m turns the sound off
+// and on; every other key is dropped), then sleeps a little unless it
+// resumes. On resuming the sound goes on and the screen holds the picture
+// from before the pause again, not yet presented.
 char paused_step(SDL_Surface*& screen);

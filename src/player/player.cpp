@@ -1,6 +1,7 @@
 #include "player/player.h"
 
 #include "base/keyboard.h"
+#include "base/sound.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ void walk(int code)
         step_cycle(right_frame, right_reverse, frame_step, kFirstRightFrame, kLastRightFrame);
     } else if (code == kCodeJump && jump_count == 0) {
         jump_count = kJumpSteps;
+        play_sound(kSoundJump);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "base/input.h"
 #include "base/keyboard.h"
 #include "base/platform.h"
+#include "base/sound.h"
 #include "base/surfaces.h"
 #include "screens/score_display.h"
 
@@ -19,6 +20,10 @@ constexpr Uint16 kGlyphW = 13;
 constexpr Uint16 kGlyphH = 21;
 constexpr Sint16 kGlyphPitch = 15;
 constexpr Uint32 kPulseMs = 100;
+// The intro's call sounds after the level's fanfare has rung out, and
+// again every five seconds while the player waits.
+constexpr int kFirstCallPulse = 8;
+constexpr int kCallPulses = 50;
 
 // The four looks of the digits, visited up and down one row per pulse
 // step, starting from the first look at every call.
@@ -70,24 +75,32 @@ int level_intro(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     // Pending events are taken one after another; the number pulses only
     // while the queue is empty. Events behind the q key stay queued. The
     // close button ends the intro as q does (the game loop then ends the
-    // run); p, F11 and m do nothing here.
+    // run); m turns the sound off and on; p and F11 do nothing here.
     char key_code = kCodeRight;
     int step = 0;
+    int pulses = 0;
     SDL_Event event;
     set_pad_on_intro(true);
+    rest_music();
     while (key_code != kCodeQuit) {
         while (next_input(&event) == 0) {
             pulse(screen, sprites, step);
             step = (step + 1) % 6;
+            pulses += 1;
+            if (pulses % kCallPulses == kFirstCallPulse) {
+                play_sound(kSoundLevelIntro);
+            }
         }
         if (event.type == SDL_QUIT) {
             key_code = kCodeQuit;
-        } else if (event.type == SDL_KEYDOWN && read_command_key(&event) == kCodeNone) {
+        } else if (event.type == SDL_KEYDOWN && !take_sound_key(&event)
+                   && read_command_key(&event) == kCodeNone) {
             key_code = static_cast<char>(read_direction_key(&event));
         }
     }
     set_pad_on_intro(false);
 
+    resume_music();
     restore_backdrop(screen, backdrop);
     if (level >= 1 && level <= 6) {
         intro_count = kObjectCounts[level];

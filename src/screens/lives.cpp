@@ -1,6 +1,7 @@
 #include "screens/lives.h"
 
 #include "base/platform.h"
+#include "base/sound.h"
 #include "base/surfaces.h"
 #include "base/object_pools.h"
 
@@ -47,6 +48,9 @@ void crash(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, SDL
         restore_area(screen, backdrop, kLivesArea);
         lives -= 1;
     }
+    // The music rests under the crash, and for good after the last life.
+    play_sound(lives == 0 ? kSoundLastLife : kSoundLifeLost);
+    rest_music();
     for (int flash = 0; flash < 3; ++flash) {
         hide_figure(screen, backdrop, player_rect);
         show_crash_image(screen, sprites, kCrashFrameA, player_rect);
@@ -58,6 +62,9 @@ void crash(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, SDL
     reset_pool(kPoolOpponent);
     restore_backdrop(screen, backdrop);
     present_screen(screen);
+    if (lives != 0) {
+        resume_music();
+    }
     restart_pending = 1;
 }
 

@@ -1,5 +1,6 @@
 #include "world/falling_objects.h"
 
+#include "base/sound.h"
 #include "base/surfaces.h"
 #include "screens/bursts.h"
 #include "screens/score_display.h"
@@ -98,11 +99,15 @@ bool touch(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, Wor
                                  world.score_tens, world.score_units, kScoreCollect) == 1) {
             // Once complete, the level stays complete until the level-up.
             world.level_up_pending = 1;
+            play_sound(kSoundLevelCompleted);
+        } else {
+            play_catch(progress_icons());
         }
         re_place(screen, backdrop, object);
         return true;
     case kHazard:
         update_score_display(screen, sprites, backdrop, 0, 0, 0, kScoreLoss);
+        play_sound(kSoundCoal);
         re_place(screen, backdrop, object);
         return true;
     case kPowerUp:
@@ -110,6 +115,7 @@ bool touch(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop, Wor
         object.away = 1;
         object.type = kCollectable;
         hold_powerup(world);
+        play_sound(kSoundMitten);
         return false;
     default:
         return false;

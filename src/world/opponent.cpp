@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "base/sound.h"
 #include "base/surfaces.h"
 #include "screens/score_display.h"
 
@@ -88,6 +89,7 @@ void beat_opponent(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backd
     opponent.throwing = 0;
     opponent.deflected = 0;
     spend_powerup(screen, backdrop, world);
+    play_sound(kSoundSnowmanBeaten);
     restore_in_place(screen, backdrop, opponent.place);
     restore_in_place(screen, backdrop, opponent.thrown_place);
     // The last picture lies where the next erase would go, `speed` behind
@@ -122,6 +124,7 @@ void wind_up(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop)
     }
 
     opponent.throwing = 1;
+    play_sound(kSoundThrow);
     opponent.source.x = 0;
     const bool facing_right = opponent.source.y == kFacingRight;
     if (opponent.deflected == 0) {
@@ -144,6 +147,7 @@ void hit_player(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
         // The erase moves to the new trailing side.
         move_erase(heading_right(record) ? -2 * record.speed : 2 * record.speed);
         opponent.cooldown = kCooldownTicks;
+        play_sound(kSoundTurnBack);
         return;
     }
     move_erase(record.speed);

@@ -4,7 +4,7 @@
     real_window.py GAME_BINARY
 
 Runs the game in Xvfb (tools/xwindow.py) from a folder holding its two
-images, presses right, left, space and q, and checks in screenshots what
+images and sounds, presses right, left, space and q, and checks in screenshots what
 a player sees: the caption, the backdrop, the figure where the keys moved
 it; then standard output, standard error and status 0. Then the same
 start, Right and q with --scale 2 and --fullscreen, sharp at 2x. Last p
@@ -197,6 +197,7 @@ def main(argv):
     with tempfile.TemporaryDirectory() as folder:
         for image in ("background.png", "sprites.png"):
             shutil.copy(os.path.join(xwindow.ASSETS, image), folder)
+        shutil.copytree(os.path.join(xwindow.ASSETS, "sounds"), os.path.join(folder, "sounds"))
         try:
             server = xwindow.XServer(*SCREEN)
             # libX11's input method leaks a few bytes, which a sanitizer build reports.

@@ -16,7 +16,8 @@ std::string read(std::vector<const char*> args)
     const CommandLine line = read_command_line(static_cast<int>(args.size()), args.data());
     const char* answers[] = {"play", "help", "version", ""};
     return answers[line.answer] + (line.answer == CommandLine::kMistake ? line.mistake
-        : " x" + std::to_string(line.scale) + (line.full_screen ? " full" : ""));
+        : " x" + std::to_string(line.scale) + (line.full_screen ? " full" : "") +
+          (line.mute ? " mute" : ""));
 }
 
 // The one line a mistake gives.
@@ -54,6 +55,7 @@ TEST(CommandLine, ReadsEveryGoodSpellingAndGivesOneLineForEachMistake)
         {{"--full"}, says("unknown option '--full'")}, {{"-"}, says("unexpected argument '-'")},
         {{"--help", "--bogus"}, says("unknown option '--bogus'")},
         {{"--fullscreen=1"}, says("--fullscreen takes no value")},
+        {{"--mute", "--scale=2"}, "play x2 mute"}, {{"--mute=0"}, says("--mute takes no value")},
         {{"--"}, says("unexpected argument '--'")},
         {{"--fullscreen", "stray"}, says("unexpected argument 'stray'")},
         {{"a\nb\x1b"}, says("unexpected argument 'a\\x0Ab\\x1B'")},

@@ -12,6 +12,7 @@ import ctypes
 import io
 import os
 import random
+import shutil
 import struct
 import subprocess
 import sys
@@ -50,8 +51,10 @@ def run(command, folder, timeout=300):
 
 
 def game_folder(files=None):
-    """A temporary folder with the game's images, some replaced (None: removed)."""
+    """A temporary folder with the game's images and sounds, some images replaced
+    (None: removed)."""
     folder = tempfile.TemporaryDirectory()
+    shutil.copytree(os.path.join(ASSETS, "sounds"), os.path.join(folder.name, "sounds"))
     files = {**{image: read(os.path.join(ASSETS, image)) for image in IMAGES}, **(files or {})}
     for name, data in files.items():
         if data is not None:

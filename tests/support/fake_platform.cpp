@@ -80,6 +80,14 @@ int flip(SDL_Surface* video)
     return 0;
 }
 
+int play_sound(int sound, int channel, Mix_Chunk* chunk, int loops)
+{
+    if (fake::platform().on_sound) {
+        fake::platform().on_sound(sound);
+    }
+    return Mix_PlayChannel(channel, chunk, loops);
+}
+
 }  // namespace platform
 
 namespace platform {

@@ -29,6 +29,7 @@ struct Platform {
     Uint32 waited_ms = 0;
     std::function<void(Uint32 ms)> on_delay;           // after the clock moved
     std::function<void(SDL_Surface* video)> on_flip;   // with the presented surface
+    std::function<void(int sound)> on_sound;           // a sound starts (on the real mixer)
 };
 
 // The one instance the seam reads; tests set it up before the first step.

@@ -8,7 +8,8 @@
 
 namespace harness {
 
-// SDL's dummy video and audio drivers, so nothing opens or sounds.
+// SDL's dummy video driver, and its dummy audio driver unless the
+// environment asks for another, so nothing opens or sounds.
 void use_dummy_drivers();
 
 // A 640 x 480 16-bit screen showing the backdrop, and the game's two images
