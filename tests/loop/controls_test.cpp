@@ -1,11 +1,16 @@
 // The close button and the gamepad, through the platform seam. Pause,
 // focus and F11 are the pause replay's (tests/replay/runs.py pause).
+#include <unistd.h>
+
 #include <cstdlib>
+
+#include <SDL_mixer.h>
 
 #include <gtest/gtest.h>
 
 #include "base/gamepad.h"
 #include "base/input.h"
+#include "loop/game_loop.h"
 #include "screens/level_intro.h"
 #include "screens/lives.h"
 #include "support/harness.h"
@@ -14,12 +19,12 @@ namespace {
 
 constexpr char kLayoutVariable[] = "SDL12COMPAT_USE_GAME_CONTROLLERS";
 
-// Queues an event of `type`; for a key-down, of the q key.
-void push(Uint8 type)
+// Queues an event of `type`; for a key-down, of `key`.
+void push(Uint8 type, SDLKey key = SDLK_q)
 {
     SDL_Event event{};
     event.type = type;
-    event.key.keysym.sym = SDLK_q;
+    event.key.keysym.sym = key;
     SDL_PushEvent(&event);
 }
 
@@ -112,4 +117,25 @@ TEST(CloseButton, EndsTheIntroAndWaitsOutTheCrashSequence)
     EXPECT_EQ(level_intro(s.screen, s.sprites, s.backdrop, 2), 8);
     EXPECT_TRUE(close_requested());
     EXPECT_EQ(fake::platform().delays, 12);  // the crash's, and no pulse of the intro
+}
+
+// The sound pauses with the game and goes on with it; m still mutes and
+// unmutes it while paused.
+TEST(Pause, TheSoundPausesWithTheGameAndMStillWorks)
+{
+    harness::use_dummy_drivers();
+    ASSERT_EQ(chdir(FROSTRUN_ASSET_DIR), 0);
+    ASSERT_EQ(game_step(), 'Y');
+    ASSERT_EQ(Mix_Paused(-1), 0);
+    push(SDL_KEYDOWN, SDLK_p);
+    game_step();
+    EXPECT_GT(Mix_Paused(-1), 0);
+    push(SDL_KEYDOWN, SDLK_m);
+    game_step();
+    EXPECT_EQ(Mix_Volume(0, -1), 0);
+    push(SDL_KEYDOWN, SDLK_p);
+    const int flips = fake::platform().flips;
+    game_step();
+    EXPECT_EQ(Mix_Paused(-1), 0);
+    EXPECT_EQ(fake::platform().flips, flips);  // resumed; the next step plays
 }
