@@ -4,6 +4,9 @@
 // scripted input in their place.
 #pragma once
 
+#include <ctime>
+#include <string>
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -38,5 +41,10 @@ SDL_version linked_version();
 // free one), repeated `loops` more times (-1: for ever); `sound` names it
 // for whoever watches (the tests' platform records it).
 int play_sound(int sound, int channel, Mix_Chunk* chunk, int loops);
+// The date, for the games entered in the best-scores table.
+std::time_t now();
+// The folder of the player's game data (the best-scores table); "" when
+// the machine names none.
+std::string data_folder();
 
 }  // namespace platform

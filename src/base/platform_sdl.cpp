@@ -1,6 +1,10 @@
 // The platform calls of the game as players run it: plain SDL.
 #include "base/platform.h"
 
+#include <cstdlib>
+
+#include "base/score_file.h"
+
 namespace platform {
 
 int init(Uint32 flags) { return SDL_Init(flags); }
@@ -43,6 +47,13 @@ SDL_version linked_version() { return *SDL_Linked_Version(); }
 int play_sound(int, int channel, Mix_Chunk* chunk, int loops)
 {
     return Mix_PlayChannel(channel, chunk, loops);
+}
+
+std::time_t now() { return std::time(nullptr); }
+
+std::string data_folder()
+{
+    return data_folder_from(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
 }
 
 }  // namespace platform

@@ -17,6 +17,7 @@ constexpr char kUsage[] =
     "  --fullscreen  play on the whole screen at its current size, scaled by the\n"
     "                largest whole factor that fits, on black; wins over --scale\n"
     "  --mute        start with the sound off (the m key turns it on)\n"
+    "  --scores      show the best-scores table and exit\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
@@ -24,6 +25,8 @@ constexpr char kUsage[] =
     "off and on, q quits, p pauses and resumes, F11 switches between window and\n"
     "full screen; the window's close button quits too. A gamepad plays as well:\n"
     "d-pad or stick walk, face buttons jump, Start pauses, Back quits.\n"
+    "The ten best games are kept in $XDG_DATA_HOME/frostrun/scores\n"
+    "(by default ~/.local/share/frostrun/scores).\n"
     "Exit status: 0 when the game ends, 1 on a start-up failure, 2 on a bad option.\n";
 
 constexpr char kVersion[] = "Frostrun " FROSTRUN_VERSION "\n";
@@ -72,6 +75,7 @@ CommandLine read_command_line(int argc, const char* const* argv)
     bool mute_seen = false;
     bool help_seen = false;
     bool version_seen = false;
+    bool scores_seen = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         const std::size_t equals = argument.find('=');
@@ -88,6 +92,8 @@ CommandLine read_command_line(int argc, const char* const* argv)
             seen = &help_seen;
         } else if (name == "--version") {
             seen = &version_seen;
+        } else if (name == "--scores") {
+            seen = &scores_seen;
         } else if (argument.empty()) {
             return mistake("empty argument");
         } else if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
@@ -108,7 +114,9 @@ CommandLine read_command_line(int argc, const char* const* argv)
             } else if (name == "--mute") {
                 line.mute = true;
             } else if (line.answer == CommandLine::kPlay) {
-                line.answer = name == "--help" ? CommandLine::kHelp : CommandLine::kVersion;
+                line.answer = name == "--help"      ? CommandLine::kHelp
+                              : name == "--version" ? CommandLine::kVersion
+                                                    : CommandLine::kScores;
             }
             continue;
         }

@@ -5,7 +5,7 @@
 
 // What the command line asks for.
 struct CommandLine {
-    enum Answer { kPlay, kHelp, kVersion, kMistake };
+    enum Answer { kPlay, kHelp, kVersion, kMistake, kScores };
     Answer answer = kPlay;
     int scale = 1;             // --scale N: the window is 640N x 480N
     bool full_screen = false;  // --fullscreen: the whole desktop; wins over --scale

@@ -15,6 +15,7 @@
 #include "base/platform.h"
 #include "base/sound.h"
 #include "base/surfaces.h"
+#include "loop/game_end.h"
 #include "loop/pause.h"
 #include "loop/screen_switch.h"
 #include "player/player.h"
@@ -173,6 +174,13 @@ void set_window_options(int scale, bool full_screen)
 }
 
 void set_sound_muted(bool muted) { sound_muted = muted; }
+
+void finish_run()
+{
+    if (game_state == kStatePlay) {
+        end_game(screen, sprites, backdrop);
+    }
+}
 
 int game_step()
 {

@@ -13,3 +13,7 @@ void set_window_options(int scale, bool full_screen);
 
 // Starts the game with its sound muted (--mute); the m key turns it on.
 void set_sound_muted(bool muted);
+// Ends the run after the step that answered 'N': enters the game in the
+// best-scores table and, when the last life went, shows the game-over
+// screen. Nothing when the game never started.
+void finish_run();

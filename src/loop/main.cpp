@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include "loop/command_line.h"
+#include "loop/game_end.h"
 #include "loop/game_loop.h"
 
 namespace {
@@ -31,6 +32,8 @@ int main(int argc, char** argv)
         return answer_with(usage_text());
     case CommandLine::kVersion:
         return answer_with(version_text());
+    case CommandLine::kScores:
+        return print_scores();
     case CommandLine::kMistake:
         std::fprintf(stderr, "%s\n", line.mistake.c_str());
         return kStatusBadOption;
@@ -43,6 +46,9 @@ int main(int argc, char** argv)
     int answer = game_step();
     while (static_cast<char>(answer) == 'Y') {
         answer = game_step();
+    }
+    if (static_cast<char>(answer) == 'N') {
+        finish_run();
     }
     SDL_Quit();
     // A step answers 0 only when SDL could not start, which is a failure.

@@ -96,3 +96,5 @@ int update_score_display(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface*
 }
 
 int progress_icons() { return progress_count; }
+
+SDL_Rect score_glyph(int digit) { return kDigitGlyphs[shown_digit(digit)]; }

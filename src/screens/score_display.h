@@ -18,6 +18,10 @@ inline int shown_digit(int value)
     return last < 0 ? -last : last;
 }
 
+// Where the sheet holds the 10 x 10 glyph of a digit (0..9), for every
+// screen that shows a score.
+SDL_Rect score_glyph(int digit);
+
 // Draws the score and keeps the progress column. Three zero digits mean
 // "no new score": the score shown stays, and in collect mode the column's
 // count goes back to 0 instead. Answers 1 when a collection finds the

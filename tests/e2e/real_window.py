@@ -10,7 +10,7 @@ it; then standard output, standard error and status 0. Then the same
 start, Right and q with --scale 2 and --fullscreen, sharp at 2x. Last p
 pauses (the paused picture, standing still) and p resumes, F11 goes full
 screen and back with the figure walking on, and the window manager's
-close request ends the game with status 0.
+close request ends the game with status 0; --scores lists the four games.
 """
 import ctypes
 import os
@@ -183,6 +183,13 @@ def check_output(out, err, least):
     assert len(frames) > least, f"only {len(frames)} frames"
 
 
+def check_scores(binary, env, games):
+    """Each game that q or the close button ended is in the table that --scores prints."""
+    listed = subprocess.run([binary, "--scores"], env=env, capture_output=True, text=True)
+    rows = re.findall(r"^ +\d+ +\d+ +1  \d{4}-\d\d-\d\d [\d:]{8} UTC$", listed.stdout, re.M)
+    assert listed.returncode == 0 and len(rows) == games, f"--scores: {listed.stdout!r}"
+
+
 def main(argv):
     if len(argv) != 1:
         sys.exit(__doc__)
@@ -202,7 +209,8 @@ def main(argv):
             server = xwindow.XServer(*SCREEN)
             # libX11's input method leaks a few bytes, which a sanitizer build reports.
             asan = os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
-            env = dict(server.env, ASAN_OPTIONS=asan, XDG_DATA_HOME=folder)
+            # Every game enters the best-scores table of this folder, never a player's.
+            env = dict(server.env, ASAN_OPTIONS=asan, XDG_DATA_HOME=os.path.join(folder, "data"))
             for options, run, least in runs:
                 with open(os.path.join(folder, "out"), "w+") as out, \
                         open(os.path.join(folder, "err"), "w+") as err:
@@ -212,6 +220,7 @@ def main(argv):
                     out.seek(0)
                     err.seek(0)
                     check_output(out.read(), err.read(), least)
+            check_scores(argv[0], env, len(runs))
             print("the figure walked, turned and jumped; q ended it; 2x and full screen too;"
                   " p paused and resumed, F11 went full screen and back, close ended it")
         except AssertionError as failure:

@@ -32,6 +32,7 @@ elsewhere=$scratch/elsewhere
 log=$scratch/state/frostrun/frostrun.log
 mkdir -p "$elsewhere"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_STATE_HOME=$scratch/state
+export XDG_DATA_HOME=$scratch/data  # the best-scores table of the games played here
 
 # Starts LAUNCHER from another folder in a virtual X server and presses q
 # once its window shows: status 0, nothing on the terminal's standard output,
@@ -78,7 +79,7 @@ man_renders() {
     page=$(MANWIDTH=80 man -l "$file" 2>"$scratch/man-errors" | col -b)
     [ ! -s "$scratch/man-errors" ] || { cat "$scratch/man-errors"; return 1; }
     for text in "frostrun - catch the snowflakes" OPTIONS --fullscreen "EXIT STATUS" \
-        "Image error: file: reason" "frostrun/frostrun.log" "$@"; do
+        "Image error: file: reason" "frostrun/frostrun.log" --scores "frostrun/scores" "$@"; do
         grep -qF -- "$text" <<<"$page" || { echo "man page lacks: $text"; return 1; }
     done
     [ -z "$(groff -man -ww -z "$file" 2>&1)" ]
@@ -174,6 +175,7 @@ else
         [ "$(timeout 10 "$launcher" --version)" = "Frostrun 0.1" ] ||
             { echo "--version"; return 1; }
         timeout 10 "$launcher" --help | grep -q -- --fullscreen || { echo "--help"; return 1; }
+        timeout 10 "$launcher" --scores | grep -qE '^ +1 +0 +1  ' || { echo "--scores"; return 1; }
         timeout 10 "$launcher" --help >/dev/full
         [ $? -eq 1 ] || { echo "--help into a full device: not status 1"; return 1; }
         timeout 10 "$launcher" --bogus >"$scratch/stdout" 2>"$scratch/stderr"
@@ -184,7 +186,8 @@ else
             grep -q '^frostrun: .*(see frostrun --help)$' "$scratch/stderr" ||
             { echo "--bogus: $(cat "$scratch/stderr")"; return 1; }
     }
-    check "launcher passes --help, --version and a bad option's answer to the terminal" answers
+    check "launcher passes --help, --version, --scores and a bad option's answer to the terminal" \
+        answers
     # SDL that cannot start: the caption and SDL's reason, status 1.
     no_video() {
         (cd "$elsewhere" && SDL_VIDEODRIVER=none timeout 20 "$launcher" >"$scratch/stdout" \

@@ -77,6 +77,7 @@ def disk_session(server, game, *options):
     out = os.path.join(folder, "out.raw")
     # libX11 leaks a few bytes of its own, which a sanitizer build would report.
     env = dict(server.env, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=out, SDL_DISKAUDIODELAY="10",
+               XDG_DATA_HOME=os.path.join(folder, "data"),  # never a player's scores
                ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
     game_run = subprocess.Popen([game, *options], cwd=folder, env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE)

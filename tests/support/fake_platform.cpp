@@ -88,6 +88,10 @@ int play_sound(int sound, int channel, Mix_Chunk* chunk, int loops)
     return Mix_PlayChannel(channel, chunk, loops);
 }
 
+std::time_t now() { return fake::platform().date; }
+
+std::string data_folder() { return fake::platform().data_folder; }
+
 }  // namespace platform
 
 namespace platform {

@@ -3,7 +3,9 @@
 // injected start-up failures.
 #pragma once
 
+#include <ctime>
 #include <functional>
+#include <string>
 
 #include <SDL.h>
 
@@ -24,6 +26,8 @@ struct Platform {
     // What app_state answers; active events taken from the queue change it.
     Uint8 app_state = SDL_APPACTIVE | SDL_APPINPUTFOCUS | SDL_APPMOUSEFOCUS;
     SDL_version linked = {1, 2, 15};  // the library version the game is told
+    std::time_t date = 1796569385;  // what now answers: 2026-12-06T15:03:05Z
+    std::string data_folder;        // what data_folder answers: none unless a test sets one
     int flips = 0;
     int delays = 0;
     Uint32 waited_ms = 0;

@@ -77,6 +77,13 @@ INTRO_ROWS = [370, 392, 414, 436]    # four looks of the pulsing number
 INTRO_SIZE = (13, 21)
 INTRO_PITCH = 15                     # glyph of digit d at x = 15 * d
 PAUSE_SIGN = (0, 216, 200, 48)       # drawn centred on the dimmed picture
+# The game-over screen's pictures, in the lower half of the free band
+# between the snowman and the banner.
+GAME_OVER_TITLE = (0, 300, 133, 21)       # GAME OVER
+GAME_OVER_SCORE = (140, 300, 62, 16)      # SCORE
+GAME_OVER_LEVEL = (210, 300, 62, 16)      # LEVEL
+GAME_OVER_BEST = (280, 300, 122, 16)      # BEST GAMES
+GAME_OVER_MARK = (410, 300, 12, 10)       # arrow marking this game
 
 # ---------------------------------------------------------------------------
 # Screen layout the art is fitted to (where the game puts things).
@@ -527,6 +534,49 @@ def pause_sign():
     return sign
 
 
+def game_over_text(text, big):
+    """A word of the game-over screen: large letters as on the level banner,
+    or small capitals at twice their size; the letters the fonts lack come
+    from art/game_over.txt."""
+    extra = load_art("game_over")
+    if big:
+        font = load_art("font_big")
+        font.update({k[4:]: v for k, v in extra.items() if k.startswith("big ")})
+        g = blank(INTRO_PITCH * (len(text) - 1) + INTRO_SIZE[0], INTRO_SIZE[1])
+        for k, ch in enumerate(text):
+            if ch == " ":
+                continue
+            glyph = blank(*INTRO_SIZE)
+            for y, row in enumerate(font[ch]):
+                for x, c in enumerate(row):
+                    if c == "#":
+                        glyph[y + 1][x + 1] = PAL[INTRO_LOOKS[2][0 if y < 9 else 1]]
+            paste(g, outlined(glyph, "n", diagonal=True), INTRO_PITCH * k, 0)
+        return g
+    font = load_art("font_small")
+    font.update({k[6:]: v for k, v in extra.items() if k.startswith("small ")})
+    scale = 2
+    g = blank(6 * scale * len(text) + 2, 7 * scale + 2)
+    for n, ch in enumerate(text):
+        for j, row in enumerate(font.get(ch, [])):
+            for i, c in enumerate(row):
+                if c == "#":
+                    for sy in range(scale):
+                        for sx in range(scale):
+                            g[1 + j * scale + sy][1 + 6 * scale * n + i * scale + sx] = PAL["c"]
+    return outlined(g, "n", diagonal=True)
+
+
+def game_over_pictures():
+    """(picture, rectangle, name) of each picture of the game-over screen."""
+    mark = grid_from_art(load_art("game_over")["mark"])
+    return [(game_over_text("GAME OVER", True), GAME_OVER_TITLE, "game over title"),
+            (game_over_text("SCORE", False), GAME_OVER_SCORE, "game over score"),
+            (game_over_text("LEVEL", False), GAME_OVER_LEVEL, "game over level"),
+            (game_over_text("BEST GAMES", False), GAME_OVER_BEST, "game over best"),
+            (mark, GAME_OVER_MARK, "game over mark")]
+
+
 # ---------------------------------------------------------------------------
 # The sheet
 # ---------------------------------------------------------------------------
@@ -579,6 +629,9 @@ def build_sheet():
         for d in range(10):
             sheet.place(big_glyph(str(d), INTRO_LOOKS[r]), INTRO_PITCH * d, row_y,
                         "intro digit %d row %d" % (d, row_y))
+    for picture, rect, name in game_over_pictures():
+        assert size(picture) == rect[2:], name
+        sheet.place(picture, rect[0], rect[1], name)
     check_sheet(sheet)
     return sheet
 
@@ -829,6 +882,9 @@ def named_rects():
     for y in INTRO_ROWS:
         for d in range(10):
             rects.append(("", (INTRO_PITCH * d, y) + INTRO_SIZE, "top"))
+    for _, rect, name in game_over_pictures():
+        rects.append(("", rect, "top"))
+    rects.append(("game over: title, score, level, best, mark", GAME_OVER_TITLE, "above"))
     return rects
 
 
@@ -856,6 +912,8 @@ CONTACT_NOTES = [
     "  are the four looks of the pulse.",
     "pause sign: shown centred on the dimmed",
     "  picture while the game is paused.",
+    "game over (y 300): GAME OVER, SCORE,",
+    "  LEVEL, BEST GAMES, this game's mark.",
 ]
 
 

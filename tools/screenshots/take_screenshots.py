@@ -8,13 +8,18 @@ folder holding its two images and plays it with real key presses: a small
 player that looks at the window and walks under the lowest snowflake. It
 saves a shot of level 1, finishes the level, starts level 2 with q and
 saves a shot once the snowman stands on the field (level1.png,
-level2.png). Then it plays level 1 for a few seconds with --scale 2 and
-with --fullscreen and saves the 1280 x 960 window and the whole screen
-(scale2.png, fullscreen.png). With --scaled it takes only those two; with
---paused only the paused game, a few seconds into level 1 (paused.png).
+level2.png; skipped when a life goes first); then it stands still until
+the last life goes and the game-over screen shows. A second game does the
+same, and its game-over screen, listing both games, is game-over.png;
+--scores must list both. Then it plays level 1 for a few seconds with
+--scale 2 and with --fullscreen and saves the 1280 x 960 window and the
+whole screen (scale2.png, fullscreen.png). With --scaled it takes only
+those two; with --paused only the paused game, a few seconds into level 1
+(paused.png).
 Needs xvfb, xdotool and python3-pil.
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -27,8 +32,9 @@ import xwindow  # noqa: E402
 
 # The field where objects fall, clear of the score, the columns and the figure.
 FIELD = (32, 40, 595, 385)
-BANNER = (50, 200, 550, 225)
+BANNER_SOURCE = (0, 340, 500, 25)  # on the sheet; shown at (50, 200)
 THIRD_LIFE = (600, 84, 633, 106)
+GAME_OVER_TITLE = (0, 300, 133, 21)  # on the sheet; shown at (253, 60)
 SCREEN = (1920, 1080)
 FULL_SCREEN_AT = (320, 60)  # the picture at factor 2, centred on the screen
 
@@ -115,11 +121,11 @@ def main():
         shutil.copy(os.path.join(xwindow.ASSETS, name), work)
     pictures = xwindow.Pictures()
     server = xwindow.XServer(*SCREEN)
+    server.env["XDG_DATA_HOME"] = os.path.join(work, "data")  # a best-scores table of its own
     games = []
 
     def start(options):
-        games.append(subprocess.Popen([game_binary, *options], cwd=work,
-                                      env=dict(server.env, XDG_DATA_HOME=work),
+        games.append(subprocess.Popen([game_binary, *options], cwd=work, env=server.env,
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         return games[-1]
 
@@ -132,32 +138,13 @@ def main():
             scaled_shots(server, start, pictures, out_dir)
             print("screenshots in", out_dir)
             return
-        game = start([])
-        window = server.window("Frostrun")
-        if window is None:
-            sys.exit("no game window")
-        time.sleep(1.5)
-        server.shot(window).save(os.path.join(out_dir, "level1.png"))
-
-        # Play level 1 until the intro screen (the banner) shows, then start level 2.
-        def banner(shot, figure):
-            return pictures.changed(shot, BANNER).getbbox() and figure is None
-
-        if not play(server, window, lambda: server.shot(window), pictures, 600, banner):
-            sys.exit("level 1 was not finished in time")
-
-        time.sleep(1)
-        server.key(window, "q")
-        server.key(window, "Up")
-        # Level 2: give the snowman time to turn and wind up, then take the
-        # shot while the lives column stands (not in a crash's flashes).
-        time.sleep(3)
-        lives = lambda: pictures.changed(server.shot(window), THIRD_LIFE).getbbox()  # noqa: E731
-        if not xwindow.wait_for(lives, 10):
-            sys.exit("no calm moment on level 2")
-        server.shot(window).save(os.path.join(out_dir, "level2.png"))
-        server.key(window, "q")
-        game.wait(timeout=10)
+        for game_number in (1, 2):
+            game_to_the_end(server, start, pictures, out_dir, game_number == 2)
+        listed = subprocess.run([game_binary, "--scores"], env=server.env, capture_output=True,
+                                text=True).stdout
+        if len(re.findall(r"^ +[12] ", listed, re.M)) != 2:
+            sys.exit(f"--scores does not list both games: {listed}")
+        print(listed, end="")
         scaled_shots(server, start, pictures, out_dir)
     finally:
         for game in games:
@@ -167,6 +154,44 @@ def main():
         server.close()
         shutil.rmtree(work, ignore_errors=True)
     print("screenshots in", out_dir)
+
+
+def game_to_the_end(server, start, pictures, out_dir, second):
+    """Level 1 played, level 2 begun, then standing still until the game is over."""
+    game = start([])
+    window = server.window("Frostrun")
+    if window is None:
+        sys.exit("no game window")
+    time.sleep(1.5)
+    if not second:
+        server.shot(window).save(os.path.join(out_dir, "level1.png"))
+
+    # Play level 1 until the intro screen (the banner) shows, then start level 2.
+    def banner(shot, figure):
+        return figure is None and pictures.match(shot, BANNER_SOURCE, 50, 200) > 0.99
+
+    if not play(server, window, lambda: server.shot(window), pictures, 600, banner):
+        sys.exit("level 1 was not finished in time")
+
+    time.sleep(1)
+    server.key(window, "q")
+    server.key(window, "Up")
+    # Level 2: give the snowman time to turn and wind up, then take the
+    # shot while the lives column stands (not in a crash's flashes).
+    time.sleep(3)
+    lives = lambda: pictures.changed(server.shot(window), THIRD_LIFE).getbbox()  # noqa: E731
+    if not second and xwindow.wait_for(lives, 10):
+        server.shot(window).save(os.path.join(out_dir, "level2.png"))
+    elif not second:
+        print("a life went before a calm moment on level 2: level2.png not taken")
+    over = lambda: pictures.match(server.shot(window), GAME_OVER_TITLE, 253, 60) == 1  # noqa
+    if not xwindow.wait_for(over, 180):
+        sys.exit("no game-over screen")
+    time.sleep(0.5)
+    if second:
+        server.shot(window).save(os.path.join(out_dir, "game-over.png"))
+    server.key(window, "q")
+    game.wait(timeout=10)
 
 
 if __name__ == "__main__":
