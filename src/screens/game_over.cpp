@@ -114,7 +114,7 @@ void game_over(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
                const FinalScore& final_score)
 {
     SDL_Event event;
-    bool closed = close_requested();  // the close button may have ended the last frame
+    bool closed = false;
     while (next_input(&event) != 0) {
         closed = closed || event.type == SDL_QUIT;
     }

@@ -20,7 +20,6 @@ void draw_game_over(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* back
 
 // Drops the keys pressed while the last crash played, then shows the
 // picture until q, space, Return, p (a pad's Start) or the close button, or
-// for 20 seconds. A close request among the dropped events, or one that
-// ended the last frame, ends it at once.
+// for 20 seconds. A close request among the dropped events ends it at once.
 void game_over(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop,
                const FinalScore& final_score);
