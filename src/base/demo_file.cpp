@@ -27,17 +27,20 @@ constexpr WaitName kWaitNames[] = {
     {InputWait::kGameOver, "over"},
 };
 
-// Each kind's name and the largest value it takes (values start at 1).
+// Each kind's name and the values it takes (none when `most` is 0).
 struct KindName {
     DemoKind kind;
     std::string_view name;
+    int least;
     int most;
 };
+constexpr int kAppBits = SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS | SDL_APPACTIVE;
 constexpr KindName kKindNames[] = {
-    {DemoKind::kKey, "key", SDLK_LAST - 1},
-    {DemoKind::kClose, "close", 0},
-    {DemoKind::kFocusIn, "focus-in", SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS | SDL_APPACTIVE},
-    {DemoKind::kFocusOut, "focus-out", SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS | SDL_APPACTIVE},
+    {DemoKind::kKey, "key", 1, SDLK_LAST - 1},
+    {DemoKind::kClose, "close", 0, 0},
+    {DemoKind::kFocusIn, "focus-in", 1, kAppBits},
+    {DemoKind::kFocusOut, "focus-out", 1, kAppBits},
+    {DemoKind::kWindow, "window", 0, kAppBits},
 };
 
 // ---- Reading -------------------------------------------------------------
@@ -141,7 +144,7 @@ std::string read_input(std::string_view line, Demo& demo)
     }
     input.kind = kind->kind;
     input.value = count == 5 ? number(fields[4]) : 0;
-    if ((kind->most == 0) != (count == 4) || (kind->most > 0 && input.value < 1) ||
+    if ((kind->most == 0) != (count == 4) || input.value < kind->least ||
         input.value > kind->most) {
         return std::string(kind->name) + " value out of range";
     }

@@ -3,7 +3,8 @@
 //   frostrun-demo 1            the format and its version
 //   game 0.1                   the version of the game that recorded it
 //   FRAME WAIT READS KIND [VALUE]   one line per input, in the order read:
-//                              key SYM, close, focus-in BITS or focus-out BITS
+//                              key SYM, close, focus-in BITS, focus-out BITS
+//                              or window BITS
 //   end FRAME WAIT READS       where the recorded game stopped
 // FRAME counts frames of play from 1; WAIT is play, intro (the level
 // intro), pause or over (the game-over screen); READS counts the reads
@@ -20,9 +21,10 @@
 #include "base/input.h"
 
 // The kinds of input a demo holds: a key pressed (its SDL key number), the
-// window's close button, and the window gaining or losing the mouse, the
-// keyboard or its place on screen (SDL's SDL_APP* bits).
-enum class DemoKind : unsigned char { kKey, kClose, kFocusIn, kFocusOut };
+// window's close button, the window gaining or losing the mouse, the
+// keyboard or its place on screen (SDL's SDL_APP* bits), and the window's
+// state as the game found it when it changed (the same bits).
+enum class DemoKind : unsigned char { kKey, kClose, kFocusIn, kFocusOut, kWindow };
 
 // Where the game was when it read an input.
 struct DemoPlace {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,15 +18,20 @@ namespace {
 constexpr Uint32 kViewerPauseMs = 20;
 
 // Where the game reads now: frames begun, the wait, and the reads that
-// found nothing in that wait of that frame. Words a signal handler reads.
-volatile std::sig_atomic_t frame = 0;
-volatile std::sig_atomic_t wait_now = 0;
-volatile std::sig_atomic_t reads = 0;
+// found nothing in that wait of that frame; and the reads of this wait up
+// to the last input played in it (-1: none yet).
+int frame = 0;
+InputWait wait_now = InputWait::kPlay;
+int reads = 0;
+int reads_at_input = -1;
 
 int record_fd = -1;
 const char* record_path = "";
 char record_line[kDemoLineMax];
-char signal_line[kDemoLineMax];
+int recorded_window = -1;  // the window's state last written
+
+// The window's state as the playback last gave it.
+Uint8 played_window = SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS | SDL_APPACTIVE;
 
 const Demo* demo = nullptr;
 const char* demo_path = "";
@@ -40,7 +44,7 @@ std::chrono::steady_clock::time_point started;
 // The place of the read under way.
 DemoPlace place_now()
 {
-    return {static_cast<int>(frame), static_cast<InputWait>(wait_now), static_cast<int>(reads)};
+    return {frame, wait_now, reads};
 }
 
 // Writes one whole line to the recording; on failure says so once and
@@ -62,19 +66,6 @@ void write_record(const char* line, std::size_t size)
         line += written;
         size -= static_cast<std::size_t>(written);
     }
-}
-
-// Ctrl-C or a termination request while recording: the end record where
-// the game stands, then the signal's usual effect.
-extern "C" void end_recording_on_signal(int signal_number)
-{
-    if (record_fd >= 0) {
-        const std::size_t size = format_demo_end(signal_line, place_now());
-        const ssize_t written = write(record_fd, signal_line, size);
-        static_cast<void>(written);
-    }
-    std::signal(signal_number, SIG_DFL);
-    std::raise(signal_number);
 }
 
 // The playback has shown all it holds: its report, and the run ends.
@@ -127,7 +118,7 @@ void watch_viewer()
 // reads), or the demo lacks the input that ended it.
 void check_wait_without_input()
 {
-    const InputWait wait = static_cast<InputWait>(wait_now);
+    const InputWait wait = wait_now;
     if (wait == InputWait::kPlay) {
         return;
     }
@@ -221,21 +212,19 @@ void begin_input_frame()
     }
     if (frame == 0) {
         started = std::chrono::steady_clock::now();
-        if (record_fd >= 0) {
-            std::signal(SIGINT, end_recording_on_signal);
-            std::signal(SIGTERM, end_recording_on_signal);
-        }
     }
-    frame = frame + 1;
-    wait_now = static_cast<std::sig_atomic_t>(InputWait::kPlay);
+    frame += 1;
+    wait_now = InputWait::kPlay;
     reads = 0;
+    reads_at_input = -1;
 }
 
 void note_input_wait(InputWait wait)
 {
-    if (static_cast<InputWait>(wait_now) != wait) {
-        wait_now = static_cast<std::sig_atomic_t>(wait);
+    if (wait_now != wait) {
+        wait_now = wait;
         reads = 0;
+        reads_at_input = -1;
     }
 }
 
@@ -249,19 +238,24 @@ int next_demo_input(SDL_Event* event)
         return 0;
     }
     const DemoInput& input = demo->inputs[next_index];
-    const InputWait wait = static_cast<InputWait>(wait_now);
+    const InputWait wait = wait_now;
     const bool here = input.place.frame == frame && input.place.wait == wait;
     if (input.place.frame < frame || (here && input.place.reads < reads)) {
         out_of_step();
     }
+    if (here && input.place.reads == reads && input.kind == DemoKind::kWindow) {
+        return 0;  // not an event: the window's state, which the game reads next
+    }
     if (!here || input.place.reads != reads) {
-        // A wait ends only with an input: the next one must be read in it.
-        if (wait != InputWait::kPlay && !here) {
+        // A wait ends only with an input, and reads once more at most after
+        // it: the next input must lie in it, or have just been read.
+        if (wait != InputWait::kPlay && !here && reads > reads_at_input) {
             out_of_step();
         }
         return 0;
     }
     next_index += 1;
+    reads_at_input = reads;
     *event = SDL_Event{};
     switch (input.kind) {
     case DemoKind::kKey:
@@ -272,6 +266,7 @@ int next_demo_input(SDL_Event* event)
     case DemoKind::kClose:
         event->type = SDL_QUIT;
         break;
+    case DemoKind::kWindow:  // never here: taken by demo_window_state
     case DemoKind::kFocusIn:
     case DemoKind::kFocusOut:
         event->active.type = SDL_ACTIVEEVENT;
@@ -282,7 +277,7 @@ int next_demo_input(SDL_Event* event)
     return 1;
 }
 
-void note_empty_read() { reads = reads + 1; }
+void note_empty_read() { reads += 1; }
 
 void record_input(const SDL_Event& event)
 {
@@ -301,4 +296,27 @@ void record_input(const SDL_Event& event)
         return;  // nothing the game takes from it
     }
     write_record(record_line, format_demo_input(record_line, input));
+}
+
+void record_window_state(Uint8 state)
+{
+    if (record_fd < 0 || state == recorded_window) {
+        return;
+    }
+    recorded_window = state;
+    const DemoInput input = {place_now(), DemoKind::kWindow, state};
+    write_record(record_line, format_demo_input(record_line, input));
+}
+
+Uint8 demo_window_state()
+{
+    if (next_index < demo->inputs.size()) {
+        const DemoInput& input = demo->inputs[next_index];
+        if (input.kind == DemoKind::kWindow && input.place.frame == frame &&
+            input.place.wait == wait_now && input.place.reads == reads) {
+            played_window = static_cast<Uint8>(input.value);
+            next_index += 1;
+        }
+    }
+    return played_window;
 }

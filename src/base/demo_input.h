@@ -41,3 +41,8 @@ bool playing_demo();
 int next_demo_input(SDL_Event* event);
 void note_empty_read();
 void record_input(const SDL_Event& event);
+
+// The window's state: a recording keeps it whenever it changes; a
+// playback answers it as recorded at this place.
+void record_window_state(Uint8 state);
+Uint8 demo_window_state();

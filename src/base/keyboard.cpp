@@ -15,6 +15,11 @@ constexpr KeyMapping kKeyTable[] = {
     {SDLK_LEFT, kCodeLeft},
 };
 
+constexpr KeyMapping kCommandTable[] = {
+    {SDLK_p, kCodePause},
+    {SDLK_F11, kCodeScreen},
+};
+
 // The last code the table produced, shared by the game loop and the level
 // intro for the whole run.
 char last_code = kCodeNone;
@@ -36,4 +41,14 @@ int read_direction_key(const SDL_Event* event)
         break;
     }
     return last_code;
+}
+
+int read_command_key(const SDL_Event* event)
+{
+    for (const KeyMapping& mapping : kCommandTable) {
+        if (mapping.key == event->key.keysym.sym) {
+            return mapping.code;
+        }
+    }
+    return kCodeNone;
 }

@@ -109,7 +109,11 @@ void scale_picture(const SDL_Surface* picture)
 
 ScaledWindow plan_scaled_window(int scale, bool full_screen)
 {
-    const platform::DesktopMode desktop = platform::desktop_mode();
+    return plan_scaled_window(platform::desktop_mode(), scale, full_screen);
+}
+
+ScaledWindow plan_scaled_window(const platform::DesktopMode& desktop, int scale, bool full_screen)
+{
     const int depth = desktop.bits_per_pixel;
     const int bits = depth == 16 || depth == 24 || depth == 32 ? depth : kFallbackDepth;
     if (!full_screen) {
@@ -154,6 +158,25 @@ SDL_Surface* open_scaled_screen(const ScaledWindow& plan)
     top = plan.y;
     borders_to_paint = page_flips(video) ? 2 : 1;
     return picture;
+}
+
+bool reopen_scaled_window(SDL_Surface* picture, const ScaledWindow& plan)
+{
+    window = nullptr;
+    SDL_Surface* video =
+        platform::set_video_mode(plan.width, plan.height, plan.bits_per_pixel, plan.flags);
+    if (video == nullptr || video->format->BytesPerPixel < 2
+        || video->w < plan.x + kScreenWidth * plan.factor
+        || video->h < plan.y + kScreenHeight * plan.factor) {
+        return false;
+    }
+    build_tables(picture->format, video->format);
+    window = video;
+    factor = plan.factor;
+    left = plan.x;
+    top = plan.y;
+    borders_to_paint = page_flips(video) ? 2 : 1;
+    return true;
 }
 
 SDL_Surface* scale_to_window(SDL_Surface* picture)

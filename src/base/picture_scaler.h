@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include "base/platform.h"
+
 // The window a scaled picture is shown in.
 struct ScaledWindow {
     int width;
@@ -25,10 +27,20 @@ struct ScaledWindow {
 // pixels again; else 16.
 ScaledWindow plan_scaled_window(int scale, bool full_screen);
 
+// The same for the desktop `desktop`: once a video mode is set, SDL tells
+// that mode's size and depth in place of the desktop's.
+ScaledWindow plan_scaled_window(const platform::DesktopMode& desktop, int scale, bool full_screen);
+
 // Opens the planned window and the 640 x 480 surface in the 16-bit format
 // the game draws on, and builds the colour tables; answers that surface,
 // or null when either cannot be had.
 SDL_Surface* open_scaled_screen(const ScaledWindow& plan);
+
+// Sets the window again for `plan` around `picture`, the 640 x 480 surface
+// the game goes on drawing on (any 16-bit format), and builds the colour
+// tables for it: F11 between window and full screen. False when the
+// library refuses that window; nothing is shown until one is set.
+bool reopen_scaled_window(SDL_Surface* picture, const ScaledWindow& plan);
 
 // Copies `picture` to the scaled window (and paints the black border while
 // a buffer of the window lacks it); answers the window, to be flipped, or

@@ -32,6 +32,13 @@ void skip_waits();
 int poll_event(SDL_Event* event);
 int flip(SDL_Surface* video);
 
+// SDL_GetAppState: whether the window is shown and has the keyboard focus.
+Uint8 app_state();
+// Starts the joystick subsystem and opens the first joystick: false when
+// there is none (or no subsystem), which only means the game has no pad.
+bool open_joystick();
+// The version of the SDL library the game runs on, as SDL_Linked_Version.
+SDL_version linked_version();
 // Starts `chunk` on a mixer channel as Mix_PlayChannel does (-1: the first
 // free one), repeated `loops` more times (-1: for ever); `sound` names it
 // for whoever watches (the tests' platform records it).

@@ -42,6 +42,19 @@ int poll_event(SDL_Event* event) { return SDL_PollEvent(event); }
 
 int flip(SDL_Surface* video) { return SDL_Flip(video); }
 
+Uint8 app_state() { return SDL_GetAppState(); }
+
+bool open_joystick()
+{
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0 || SDL_NumJoysticks() < 1) {
+        return false;
+    }
+    SDL_JoystickEventState(SDL_ENABLE);
+    return SDL_JoystickOpen(0) != nullptr;
+}
+
+SDL_version linked_version() { return *SDL_Linked_Version(); }
+
 int play_sound(int, int channel, Mix_Chunk* chunk, int loops)
 {
     return Mix_PlayChannel(channel, chunk, loops);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/input.h"
 #include "base/platform.h"
 #include "base/score_file.h"
 #include "screens/game_over.h"
@@ -20,7 +21,8 @@ void end_game(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop)
     game.level = std::max(world.level, 1);
     game.date = platform::now();
     const EnteredGame entered = save_game(game);
-    if (lives_left() == 0) {
+    // A close request that ended the last frame ends the run without it.
+    if (lives_left() == 0 && !close_requested()) {
         const FinalScore final_score = {game.score, game.level, &entered.table, entered.rank};
         game_over(screen, sprites, backdrop, final_score);
     }

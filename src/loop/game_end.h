@@ -5,7 +5,8 @@
 #include <SDL.h>
 
 // Enters the finished game (its true score and the level reached) in the
-// table; when no life is left, shows the game-over screen with the table.
+// table; when no life is left, shows the game-over screen with the table
+// (not after a close request: the window is to go).
 void end_game(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop);
 
 // Prints the table for --scores and answers the exit status: 0, or 1 when

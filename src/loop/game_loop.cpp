@@ -1,6 +1,5 @@
 #include "loop/game_loop.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -9,6 +8,7 @@
 
 #include "base/blit_shortcuts.h"
 #include "base/demo_input.h"
+#include "base/gamepad.h"
 #include "base/input.h"
 #include "base/keyboard.h"
 #include "base/picture_scaler.h"
@@ -16,6 +16,8 @@
 #include "base/sound.h"
 #include "base/surfaces.h"
 #include "loop/game_end.h"
+#include "loop/pause.h"
+#include "loop/screen_switch.h"
 #include "player/player.h"
 #include "screens/bursts.h"
 #include "screens/score_display.h"
@@ -25,6 +27,7 @@ namespace {
 
 constexpr signed char kStateInitialise = 0;
 constexpr signed char kStatePlay = 3;
+constexpr signed char kStatePaused = 4;
 
 constexpr char kCaption[] = "Frostrun - version " FROSTRUN_VERSION " ";
 constexpr char kBackdropFile[] = "background.png";
@@ -67,10 +70,12 @@ SDL_Surface* open_screen()
     if (window_scale > 1 || window_full_screen) {
         const ScaledWindow plan = plan_scaled_window(window_scale, window_full_screen);
         if (plan.factor > 0) {
+            set_screen_mode(window_scale, window_full_screen, true);
             return open_scaled_screen(plan);
         }
         std::fputs(kNoFullScreen, stderr);
     }
+    set_screen_mode(1, false, false);
     SDL_Surface* video = platform::set_video_mode(kScreenWidth, kScreenHeight, kScreenDepth, kVideoFlags);
     return video != nullptr ? open_persistent_screen(video) : nullptr;
 }
@@ -80,16 +85,13 @@ SDL_Surface* open_screen()
 int initialise()
 {
     std::fputs(kCaption, stderr);
+    prepare_gamepad();
     if (platform::init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL error: %s\n", SDL_GetError());
         return 1;
     }
     std::atexit(SDL_Quit);
-    // SDL turns Ctrl-C and a termination request into a quit event, which
-    // the game ignores; give them back their usual effect so the game can
-    // always be stopped from outside.
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    open_gamepad();
 
     screen = open_screen();
     if (screen == nullptr) {
@@ -97,6 +99,7 @@ int initialise()
         std::exit(1);
     }
     SDL_WM_SetCaption(kCaption, nullptr);
+    prepare_pause(screen);
 
     backdrop = load_image(kBackdropFile);
     sprites = load_image(kSpritesFile);
@@ -115,15 +118,26 @@ int initialise()
     return 0;
 }
 
-// One frame: keyboard, figure, score, bursts, world, then one flip.
+// One frame: keyboard, figure, score, bursts, world, then one flip. A
+// pause asked for (p, or the window left) begins once the frame is shown.
 void play_frame()
 {
     begin_input_frame();
+    bool pause_asked = false;
     while (next_input(&event) != 0) {
-        if (event.type == SDL_KEYDOWN && !take_sound_key(&event)) {
+        if (event.type != SDL_KEYDOWN || take_sound_key(&event)) {
+            continue;
+        }
+        const int command = read_command_key(&event);
+        if (command == kCodeNone) {
             direction = static_cast<char>(read_direction_key(&event));
+        } else if (command == kCodePause) {
+            pause_asked = true;
+        } else {
+            screen = switch_full_screen(screen);
         }
     }
+    pause_asked = pause_asked || window_left();
 
     player_rect = update_player(screen, sprites, backdrop, direction);
     if (direction != kCodeJump) {
@@ -133,7 +147,7 @@ void play_frame()
     burst_effect(screen, sprites, backdrop, 0, 0, kBurstStep);
     continue_flag = world_tick(screen, sprites, backdrop, player_rect);
 
-    if (direction == kCodeQuit) {
+    if (direction == kCodeQuit || close_requested()) {
         continue_flag = 'N';
     }
     // A jump code lasts one frame; the steering before it comes back.
@@ -141,6 +155,10 @@ void play_frame()
         direction = last_steer;
     }
     present_screen(screen);
+    if (pause_asked && continue_flag == 'Y') {
+        show_pause(screen, sprites);
+        game_state = kStatePaused;
+    }
 }
 
 }  // namespace
@@ -171,6 +189,14 @@ int game_step()
     case kStatePlay:
         play_frame();
         return continue_flag;
+    case kStatePaused: {
+        const char reply = paused_step(screen);
+        if (reply != kReplyPaused) {
+            continue_flag = reply;
+            game_state = kStatePlay;
+        }
+        return continue_flag;
+    }
     default:
         if (game_state < 0 || game_state > 4) {
             std::fputs("Bad game state", stderr);

@@ -3,7 +3,7 @@
 
 // Runs one step: the first opens the window and loads the images, every
 // later one plays a frame. Answers 'Y' while the game goes on, 'N' when it
-// ends (quit key or no lives left) and 0 when SDL cannot start.
+// ends (quit key, close button or no lives left) and 0 when SDL cannot start.
 int game_step();
 
 // Sets the window the first step opens: `scale` times 640 x 480, or with

@@ -1,5 +1,6 @@
 #include "screens/level_intro.h"
 
+#include "base/gamepad.h"
 #include "base/input.h"
 #include "base/keyboard.h"
 #include "base/platform.h"
@@ -72,11 +73,14 @@ int level_intro(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
     }
 
     // Pending events are taken one after another; the number pulses only
-    // while the queue is empty. Events behind the q key stay queued.
+    // while the queue is empty. Events behind the q key stay queued. The
+    // close button ends the intro as q does (the game loop then ends the
+    // run); m turns the sound off and on; p and F11 do nothing here.
     char key_code = kCodeRight;
     int step = 0;
     int pulses = 0;
     SDL_Event event;
+    set_pad_on_intro(true);
     rest_music();
     while (key_code != kCodeQuit) {
         while (next_input(&event, InputWait::kLevelIntro) == 0) {
@@ -87,10 +91,14 @@ int level_intro(SDL_Surface* screen, SDL_Surface* sprites, SDL_Surface* backdrop
                 play_sound(kSoundLevelIntro);
             }
         }
-        if (event.type == SDL_KEYDOWN && !take_sound_key(&event)) {
+        if (event.type == SDL_QUIT) {
+            key_code = kCodeQuit;
+        } else if (event.type == SDL_KEYDOWN && !take_sound_key(&event)
+                   && read_command_key(&event) == kCodeNone) {
             key_code = static_cast<char>(read_direction_key(&event));
         }
     }
+    set_pad_on_intro(false);
 
     resume_music();
     restore_backdrop(screen, backdrop);

@@ -6,12 +6,16 @@
 Runs the game in Xvfb (tools/xwindow.py) from a folder holding its two
 images and sounds, presses right, left, space and q, and checks in screenshots what
 a player sees: the caption, the backdrop, the figure where the keys moved
-it; then standard output, standard error and status 0. That game is
-recorded (--record) and played back with --play in the window and with
---timedemo headless: the same pictures (--frame-sums). Then the same
-start, Right and q with --scale 2 and --fullscreen, sharp at 2x;
---scores lists the three games (a game played back enters no table).
+it; then standard output, standard error and status 0. Then the same
+start, Right and q with --scale 2 and --fullscreen, sharp at 2x. Last p
+pauses (the paused picture, standing still) and p resumes, F11 goes full
+screen and back with the figure walking on, and the window manager's
+close request ends the game with status 0; --scores lists the four games.
+The games in the plain window are recorded (--record) and played back with
+--play in the window and with --timedemo headless: the same pictures
+(--frame-sums); a game played back enters no table.
 """
+import ctypes
 import os
 import re
 import shutil
@@ -25,6 +29,7 @@ import xwindow  # noqa: E402
 
 CAPTION = "Frostrun - version 0.1 "
 SCREEN = (1920, 1080)  # not Xvfb's default: proves it is our server that answers
+PAUSE_SIGN = (0, 216, 200, 48)  # shown at (220, 216)
 
 
 class Player:
@@ -107,6 +112,70 @@ def play(server, game, pictures, options):
     end_with_q(p, game)
 
 
+def close_request(display, window):
+    """What a window manager sends when the window's close button is pressed:
+    a WM_PROTOCOLS client message naming WM_DELETE_WINDOW (libX11 by ctypes)."""
+    class ClientMessage(ctypes.Structure):  # an XEvent of this kind, padded to its size
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send", ctypes.c_int),
+                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                    ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                    ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+    x = ctypes.CDLL("libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    connection = ctypes.c_void_p(x.XOpenDisplay(display.encode()))
+    assert connection, "cannot open the display"
+    atom = lambda name: x.XInternAtom(connection, name, 0)  # noqa: E731
+    event = ClientMessage(33, 0, 0, None, int(window), atom(b"WM_PROTOCOLS"), 32,
+                          (ctypes.c_long * 5)(atom(b"WM_DELETE_WINDOW")))
+    x.XSendEvent(connection, ctypes.c_ulong(int(window)), 0, 0, ctypes.byref(event))
+    x.XCloseDisplay(connection)  # flushes
+
+
+def walks(p, what):
+    """The figure is walking: two looks a quarter of a second apart differ."""
+    x1 = p.figure(what)[0]
+    time.sleep(0.25)
+    x2 = p.figure(what)[0]
+    assert x1 != x2, (what, x1, x2)
+
+
+def play_controls(server, game, pictures, options):
+    """p pauses and resumes, F11 to full screen and back, the close button."""
+    p = start(server, pictures, options)
+    p.key("Right")
+    walks(p, "walking right")
+    p.key("p", 0.5)
+    paused = p.look()
+    assert pictures.figure(paused) is None, "the figure still shows undimmed"
+    assert pictures.match(paused, PAUSE_SIGN, 220, 216) == 1, "no PAUSED sign"
+    time.sleep(0.3)
+    assert paused.tobytes() == p.look().tobytes(), "the paused picture moves"
+    p.key("Left", 0.2)  # dropped while paused
+    p.key("p")
+    walks(p, "after the pause")
+    assert p.figure("after the pause")[2] < 3, "a key pressed while paused turned the figure"
+    p.key("Up")
+    # Full screen on the 1920 x 1080 screen: the picture at 2x, centred.
+    p.key("F11", 1)
+    at = ((SCREEN[0] - 1280) // 2, (SCREEN[1] - 960) // 2)
+    full = Player(server, (p.window[0], *at), pictures, 2)
+    full.key("Left")
+    walks(full, "full screen")
+    full.key("Up")
+    full.key("F11", 1)
+    window = server.window("Frostrun")
+    assert window, "F11 again: no 640 x 480 window"
+    p = Player(server, window, pictures, 1)
+    p.key("Right")
+    walks(p, "back in the window")
+    close_request(server.env["DISPLAY"], window[0])
+    try:
+        status = game.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise AssertionError("the close request did not end the game")
+    assert status == 0, f"exit status {status}"
+
+
 def check_output(out, err, least):
     assert err == CAPTION, f"standard error: {err!r}"
     assert out.startswith("the colorkey is 0\n"), f"standard output begins {out[:40]!r}"
@@ -132,7 +201,7 @@ def plays_back(game, folder, env):
 
 
 def check_scores(binary, env, games):
-    """Each game that q ended is in the table that --scores prints."""
+    """Each game that q or the close button ended is in the table that --scores prints."""
     listed = subprocess.run([binary, "--scores"], env=env, capture_output=True, text=True)
     rows = re.findall(r"^ +\d+ +\d+ +1  \d{4}-\d\d-\d\d [\d:]{8} UTC$", listed.stdout, re.M)
     assert listed.returncode == 0 and len(rows) == games, f"--scores: {listed.stdout!r}"
@@ -147,7 +216,8 @@ def main(argv):
     pictures = xwindow.Pictures()
     server = game = None
     options = []
-    runs = ([], 100), (["--scale", "2"], 20), (["--fullscreen"], 20)
+    runs = ([], play, 100), (["--scale", "2"], play, 20), (["--fullscreen"], play, 20), \
+        ([], play_controls, 100)
     with tempfile.TemporaryDirectory() as folder:
         for image in ("background.png", "sprites.png"):
             shutil.copy(os.path.join(xwindow.ASSETS, image), folder)
@@ -158,22 +228,23 @@ def main(argv):
             asan = os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
             # Every game enters the best-scores table of this folder, never a player's.
             env = dict(server.env, ASAN_OPTIONS=asan, XDG_DATA_HOME=os.path.join(folder, "data"))
-            for options, least in runs:
-                # The plain run is recorded, and played back below.
+            for options, run, least in runs:
+                # The games in the plain window are recorded, and played back below.
                 demo = [] if options else ["--record", "game.demo", "--frame-sums", "recorded.sums"]
                 with open(os.path.join(folder, "out"), "w+") as out, \
                         open(os.path.join(folder, "err"), "w+") as err:
                     game = subprocess.Popen([os.path.abspath(argv[0]), *options, *demo], cwd=folder,
                                             env=env, stdout=out, stderr=err)
-                    play(server, game, pictures, options)
+                    run(server, game, pictures, options)
                     out.seek(0)
                     err.seek(0)
                     check_output(out.read(), err.read(), least)
                 if not options:
                     plays_back(os.path.abspath(argv[0]), folder, env)
             check_scores(argv[0], env, len(runs))
-            print("the figure walked, turned and jumped; q ended it; its demo played back with"
-                  " the same pictures; 2x and full screen too")
+            print("the figure walked, turned and jumped; q ended it; 2x and full screen too;"
+                  " p paused and resumed, F11 went full screen and back, close ended it; the"
+                  " games in the plain window played back with the same pictures")
         except AssertionError as failure:
             sys.exit(f"FAILED ({' '.join(options) or 'no option'}): {failure}")
         finally:

@@ -26,7 +26,7 @@ namespace {
 const std::string kHeader = "frostrun-demo 1\ngame 0.1\n";
 const std::string kDemo = kHeader +
                           "3 play 0 key 275\n40 play 0 key 32\n40 play 0 key 276\n"
-                          "41 play 0 close\n50 play 0 focus-out 6\n60 play 0 focus-in 6\n"
+                          "41 play 0 close\n50 play 0 focus-out 6\n50 play 1 window 0\n"
                           "900 intro 0 key 113\n900 intro 7 key 113\nend 1012 play 1\n";
 
 std::string slurp(const std::string& path)

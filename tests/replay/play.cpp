@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "base/demo_input.h"
+#include "base/input.h"
 #include "loop/game_loop.h"
 #include "screens/bursts.h"
 #include "screens/lives.h"
@@ -168,7 +169,14 @@ bool push(const std::string& event, bool queue = true)
 {
     static const std::map<std::string, SDLKey> keys = {
         {"Right", SDLK_RIGHT}, {"Left", SDLK_LEFT}, {"Up", SDLK_UP},     {"Down", SDLK_DOWN},
-        {"Space", SDLK_SPACE}, {"q", SDLK_q},       {"Shift", SDLK_LSHIFT}, {"a", SDLK_a}};
+        {"Space", SDLK_SPACE}, {"q", SDLK_q},       {"Shift", SDLK_LSHIFT}, {"a", SDLK_a},
+        {"p", SDLK_p},         {"F11", SDLK_F11},   {"m", SDLK_m}};
+    static const std::map<std::string, SDL_ActiveEvent> active = {
+        {"blur", {SDL_ACTIVEEVENT, 0, SDL_APPINPUTFOCUS}},
+        {"focus", {SDL_ACTIVEEVENT, 1, SDL_APPINPUTFOCUS}},
+        {"iconify", {SDL_ACTIVEEVENT, 0, SDL_APPACTIVE}},
+        {"restore", {SDL_ACTIVEEVENT, 1, SDL_APPACTIVE}},
+        {"mouse-out", {SDL_ACTIVEEVENT, 0, SDL_APPMOUSEFOCUS}}};
     const size_t star = event.find('*');
     const int count = star == std::string::npos ? 1 : std::atoi(event.c_str() + star + 1);
     std::string name = event.substr(0, star);
@@ -181,6 +189,12 @@ bool push(const std::string& event, bool queue = true)
         e.button = {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 100, 100};
     } else if (name == "close") {
         e.type = SDL_QUIT;
+    } else if (active.count(name) != 0) {
+        e.active = active.at(name);
+    } else if (name.rfind("button", 0) == 0 || name.rfind("-button", 0) == 0) {
+        e.type = name[0] == '-' ? SDL_JOYBUTTONUP : SDL_JOYBUTTONDOWN;
+        const int number = std::atoi(name.c_str() + name.find('n') + 1);
+        e.jbutton = {e.type, 0, static_cast<Uint8>(number), SDL_PRESSED};
     } else {
         const bool release = !name.empty() && name[0] == '-';
         const auto key = keys.find(release ? name.substr(1) : name);
@@ -260,7 +274,8 @@ void check_frame(int lives_before, int level_before)
 }
 
 // One game of random input; q comes only at intros and at the frame chosen
-// to end it. Reports on standard error; status 1 when an invariant breaks.
+// to end it, a close request (which ends it too) rarely anywhere. Reports
+// on standard error; status 1 when an invariant breaks.
 int soak(unsigned seed, long max_frames)
 {
     std::mt19937 random(seed);
@@ -287,7 +302,7 @@ int soak(unsigned seed, long max_frames)
         if (chance(2)) {
             return any_key();
         }
-        return pick({"-Right", "-Left", "-Space", "-q", "mouse", "click", "close"});
+        return pick({"-Right", "-Left", "-Space", "-q", "mouse", "click"});
     };
     on_intro([&](int, int) { push(chance(3) ? std::string("q") : any_event()); });
 
@@ -305,6 +320,10 @@ int soak(unsigned seed, long max_frames)
         if (chance(40)) {
             push(any_event());
         }
+        const bool closing = chance(8000);  // the close button ends the game too
+        if (closing) {
+            push("close");
+        }
         const bool quit = frame == end;
         // Now and then more events than any queue holds in one frame.
         constexpr int kFloodEvents = 300;
@@ -320,11 +339,12 @@ int soak(unsigned seed, long max_frames)
         answer = play_step();
         check_frame(lives, level);
         const bool ended = static_cast<char>(answer) == 'N';
-        fail_if(ended && !quit && lives_left() != 0, "ended with lives left");
-        fail_if(quit && !ended, "q did not end the game");
+        fail_if(ended && !quit && !close_requested() && lives_left() != 0, "ended with lives left");
+        fail_if((quit || closing) && !ended, "q or the close button did not end the game");
     }
     std::fprintf(stderr, "soak: seed %u frames %ld level %d lives %d ended by %s\n", seed, frame,
-                 world_state().level, lives_left(), frame == end ? "q" : "last life");
+                 world_state().level, lives_left(),
+                 frame == end ? "q" : (close_requested() ? "close" : "last life"));
     return 0;
 }
 

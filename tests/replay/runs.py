@@ -5,6 +5,7 @@ way proves: docs/testing.md.
     runs.py replay PLAY NAME [--page-flipping]   golden/NAME.keys as recorded
     runs.py demo GAME NAME                       golden/NAME.demo as the game plays it
     runs.py same PLAY KEYS OPTION...             KEYS with OPTIONS as played plainly
+    runs.py pause PLAY KEYS                      KEYS with pauses inserted as played plainly
     runs.py images PLAY GAME GROUP               damaged, colours or shapes images
     runs.py soak PLAY FRAMES [FIRST_SEED]        random play, invariants checked
 """
@@ -189,6 +190,60 @@ def same(binary, keys, options):
             write_picture(binary, folder, keys, n, f"{label}-picture-{n}.png", *options)])
 
 
+# (frame after which the pause begins, what pauses, the events of each
+# paused step: the last resumes), and events in one drain that do not pause.
+PAUSES = [(40, "p", ["Left", "F11 m Space", "a", "button7"]),
+          (300, "blur", ["focus", "Right", "p"]), (600, "iconify", ["restore p"])]
+NO_PAUSE = [(100, "blur focus"), (110, "mouse-out"), (120, "iconify restore")]
+
+
+def shifted(step):
+    """Where a step of a session lands once PAUSES are inserted into it."""
+    return step + sum(len(paused) for at, _, paused in PAUSES if at < step)
+
+
+def pause(binary, keys):
+    # A key outside the table after each pause repeats the direction from
+    # before it: those dropped while paused left no trace.
+    events = [(shifted(at), e) for at, e in NO_PAUSE] + [
+        (shifted(at) + k, e) for at, cause, paused in PAUSES
+        for k, e in enumerate([cause] + paused + ["Down"])]
+    script = []
+    for line in read(keys).decode().splitlines():
+        words = line.split("#")[0].split()
+        if words and words[0].isdigit():
+            events.append((shifted(int(words[0])), " ".join(words[1:])))
+        elif not words or words[0] != "limit":
+            script.append(line)
+    script += [f"{step} {e}" for step, e in sorted(events)]
+    with game_folder() as folder:
+        plain = play(binary, folder, keys)
+        with open(os.path.join(folder, "paused.keys"), "w") as out:
+            out.write("\n".join(script))
+        got = play(binary, folder, os.path.join(folder, "paused.keys"))
+    failed = [said(result) for result in (plain, got) if result.returncode != 0]
+    if failed or not got.pictures:
+        return failed or ["no picture"]
+    back = {str(shifted(step)): str(step) for step in range(1, 100000)}
+    begins = {str(shifted(at)) for at, _, _ in PAUSES}
+    pictures = [line.split() for line in got.pictures] + [[None]]
+    # A paused step's pictures and the last of a step that begins a pause
+    # are paused pictures; the others are the plain session's, step by step.
+    paused = [step not in back or step in begins and after[0] != step
+              for (step, _), after in zip(pictures, pictures[1:])]
+    plays = [f"{back[step]} {hash}" for (step, hash), is_paused in zip(pictures, paused)
+             if not is_paused] + [f"end {back[got.trace[-1].split()[1]]}"]
+    problems = [differ("play picture", plays, plain.trace)]
+    shown = {hash for (_, hash), is_paused in zip(pictures, paused) if is_paused}
+    if len(shown) != len(PAUSES):
+        problems.append(f"{len(shown)} paused pictures, expected {len(PAUSES)}")
+    out, plain_out = lines(got.stdout), lines(plain.stdout)
+    # The frame after a pause took its time, and so the next one none.
+    if len(out) != len(plain_out) or sum(a != b for a, b in zip(out, plain_out)) > 2 * len(PAUSES):
+        problems.append(differ("standard output", out, plain_out) or "more lines than")
+    return [problem for problem in problems if problem]
+
+
 def chunk(kind, data):
     """A PNG chunk: length, kind, data, CRC."""
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
@@ -367,7 +422,7 @@ def soak(binary, frames, seed):
             if result.returncode != 0 or "Sanitizer" in report or "runtime error" in report:
                 print(report)
                 return f"soak: FAILED in game {games + 1}: {' '.join(command)}"
-            # "soak: seed S frames F level L lives N ended by q|last life"
+            # "soak: seed S frames F level L lives N ended by q|close|last life"
             total += int(report[report.index("soak: seed"):].split()[4])
             games += 1
     print(f"soak: {total} frames in {games} games: no invariant broken, no sanitizer report")
@@ -380,7 +435,9 @@ def main(argv):
             sys.exit(1 if images(binary, os.path.abspath(rest[0]), rest[1]) else 0)
         if what == "soak":
             sys.exit(soak(binary, int(rest[0]), int(rest[1]) if len(rest) > 1 else 1))
-        if what == "same":
+        if what == "pause":
+            label, problems = "pause", pause(binary, os.path.abspath(rest[0]))
+        elif what == "same":
             label, problems = " ".join(rest[1:]), same(binary, os.path.abspath(rest[0]), rest[1:])
         elif what == "demo":
             label, problems = rest[0], demo(binary, rest[0])
@@ -394,6 +451,7 @@ def main(argv):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 4 or sys.argv[1] not in ("replay", "demo", "same", "images", "soak"):
+    if len(sys.argv) < 4 or sys.argv[1] not in ("replay", "demo", "same", "pause", "images",
+                                                 "soak"):
         sys.exit(__doc__)
     main(sys.argv[1:])

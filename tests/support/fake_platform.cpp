@@ -59,7 +59,17 @@ void delay(Uint32 ms)
 
 void skip_waits() {}  // the virtual clock's waits cost nothing anyway
 
-int poll_event(SDL_Event* event) { return SDL_PollEvent(event); }
+// Active events change the window's state as SDL's own pump does.
+int poll_event(SDL_Event* event)
+{
+    const int taken = SDL_PollEvent(event);
+    if (taken != 0 && event->type == SDL_ACTIVEEVENT) {
+        Uint8& state = fake::platform().app_state;
+        state = static_cast<Uint8>(event->active.gain != 0 ? state | event->active.state
+                                                           : state & ~event->active.state);
+    }
+    return taken;
+}
 
 int flip(SDL_Surface* video)
 {
@@ -83,5 +93,15 @@ int play_sound(int sound, int channel, Mix_Chunk* chunk, int loops)
 std::time_t now() { return fake::platform().date; }
 
 std::string data_folder() { return fake::platform().data_folder; }
+
+}  // namespace platform
+
+namespace platform {
+
+Uint8 app_state() { return fake::platform().app_state; }
+
+bool open_joystick() { return false; }  // pad events are pushed like keys
+
+SDL_version linked_version() { return fake::platform().linked; }
 
 }  // namespace platform

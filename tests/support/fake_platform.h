@@ -23,6 +23,9 @@ struct Platform {
     SDL_Rect video_size = {0, 0, 0, 0};         // the last video mode asked for: size,
     int video_bpp = 0;                          // depth
     Uint32 video_flags = 0;                     // and flags
+    // What app_state answers; active events taken from the queue change it.
+    Uint8 app_state = SDL_APPACTIVE | SDL_APPINPUTFOCUS | SDL_APPMOUSEFOCUS;
+    SDL_version linked = {1, 2, 15};  // the library version the game is told
     std::time_t date = 1796569385;  // what now answers: 2026-12-06T15:03:05Z
     std::string data_folder;        // what data_folder answers: none unless a test sets one
     int flips = 0;

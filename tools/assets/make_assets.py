@@ -76,6 +76,7 @@ BANNER = (0, 340, 500, 25)
 INTRO_ROWS = [370, 392, 414, 436]    # four looks of the pulsing number
 INTRO_SIZE = (13, 21)
 INTRO_PITCH = 15                     # glyph of digit d at x = 15 * d
+PAUSE_SIGN = (0, 216, 200, 48)       # drawn centred on the dimmed picture
 # The game-over screen's pictures, in the lower half of the free band
 # between the snowman and the banner.
 GAME_OVER_TITLE = (0, 300, 133, 21)       # GAME OVER
@@ -516,6 +517,23 @@ def level_banner():
     return banner
 
 
+def pause_sign():
+    """200 x 48: PAUSED in the small capitals on an outlined panel; opaque
+    all over, so that it reads on any picture the dimming leaves."""
+    w, h = PAUSE_SIGN[2], PAUSE_SIGN[3]
+    sign = [[PAL["n"] if x in (0, w - 1) or y in (0, h - 1) else
+             PAL["K"] if x in (1, w - 2) or y in (1, h - 2) else PAL["N"]
+             for x in range(w)] for y in range(h)]
+    word = small_text("PAUSED", "W", 4)
+    ww, wh = size(word)
+    x0, y0 = (w - ww) // 2, (h - wh) // 2
+    for j, row in enumerate(word):
+        for i, v in enumerate(row):
+            if v:
+                sign[y0 + j][x0 + i] = v
+    return sign
+
+
 def game_over_text(text, big):
     """A word of the game-over screen: large letters as on the level banner,
     or small capitals at twice their size; the letters the fonts lack come
@@ -606,6 +624,7 @@ def build_sheet():
         sheet.place(right[k], PLAYER_RIGHT[k][0], PLAYER_RIGHT[k][1], "player %d" % k)
         sheet.place(left[k], PLAYER_LEFT[k][0], PLAYER_LEFT[k][1], "player %d" % (k + 3))
     sheet.place(level_banner(), BANNER[0], BANNER[1], "banner")
+    sheet.place(pause_sign(), PAUSE_SIGN[0], PAUSE_SIGN[1], "pause sign")
     for r, row_y in enumerate(INTRO_ROWS):
         for d in range(10):
             sheet.place(big_glyph(str(d), INTRO_LOOKS[r]), INTRO_PITCH * d, row_y,
@@ -859,6 +878,7 @@ def named_rects():
     rects.append(("crash a", CRASH_A, "top"))
     rects.append(("crash b", CRASH_B, "top"))
     rects.append(("banner", BANNER, "above"))
+    rects.append(("pause sign", PAUSE_SIGN, "above"))
     for y in INTRO_ROWS:
         for d in range(10):
             rects.append(("", (INTRO_PITCH * d, y) + INTRO_SIZE, "top"))
@@ -871,7 +891,8 @@ def named_rects():
 RECT_COLOURS = {"obj": (90, 230, 120), "haz": (255, 100, 90), "opp": (255, 160, 60),
                 "player": (255, 240, 90), "life": (255, 90, 220), "crash": (230, 40, 40),
                 "power-up": (220, 120, 255), "progress": (60, 200, 255),
-                "thrown": (150, 150, 255), "banner": (80, 230, 220)}
+                "thrown": (150, 150, 255), "banner": (80, 230, 220),
+                 "pause": (240, 240, 240)}
 
 CONTACT_NOTES = [
     "sprites.png, scaled x3; grey checks are",
@@ -889,6 +910,8 @@ CONTACT_NOTES = [
     "  player frames.",
     "intro digits: rows 370, 392, 414, 436",
     "  are the four looks of the pulse.",
+    "pause sign: shown centred on the dimmed",
+    "  picture while the game is paused.",
     "game over (y 300): GAME OVER, SCORE,",
     "  LEVEL, BEST GAMES, this game's mark.",
 ]

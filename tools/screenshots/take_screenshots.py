@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Take the README's screenshots of the real game in a real X window.
 
-Usage: take_screenshots.py [--scaled] GAME_BINARY [OUT_DIR]
+Usage: take_screenshots.py [--scaled | --paused] GAME_BINARY [OUT_DIR]
 
 Runs the game in Xvfb (tools/xwindow.py) on a 1920 x 1080 screen from a
 folder holding its two images and plays it with real key presses: a small
@@ -13,7 +13,9 @@ the last life goes and the game-over screen shows. A second game does the
 same, and its game-over screen, listing both games, is game-over.png;
 --scores must list both. Then it plays level 1 for a few seconds with
 --scale 2 and with --fullscreen and saves the 1280 x 960 window and the
-whole screen (scale2.png, fullscreen.png). With --scaled it takes only those two.
+whole screen (scale2.png, fullscreen.png). With --scaled it takes only
+those two; with --paused only the paused game, a few seconds into level 1
+(paused.png).
 Needs xvfb, xdotool and python3-pil.
 """
 import os
@@ -92,8 +94,22 @@ def scaled_shots(server, start, pictures, out_dir):
         game.wait(timeout=10)
 
 
+def paused_shot(server, start, pictures, out_dir):
+    """Level 1 a few seconds into play, paused with p."""
+    game = start([])
+    window = server.window("Frostrun")
+    if window is None:
+        sys.exit("no game window")
+    play(server, window, lambda: server.shot(window), pictures, 5)
+    server.key(window, "p")
+    time.sleep(0.5)
+    server.shot(window).save(os.path.join(out_dir, "paused.png"), optimize=True)
+    server.key(window, "q")
+    game.wait(timeout=10)
+
+
 def main():
-    args = [arg for arg in sys.argv[1:] if arg != "--scaled"]
+    args = [arg for arg in sys.argv[1:] if arg not in ("--scaled", "--paused")]
     if not args:
         sys.exit(__doc__)
     game_binary = os.path.abspath(args[0])
@@ -114,6 +130,10 @@ def main():
         return games[-1]
 
     try:
+        if "--paused" in sys.argv:
+            paused_shot(server, start, pictures, out_dir)
+            print("screenshot in", out_dir)
+            return
         if "--scaled" in sys.argv:
             scaled_shots(server, start, pictures, out_dir)
             print("screenshots in", out_dir)
