@@ -105,6 +105,24 @@ void scale_picture(const SDL_Surface* picture)
     }
 }
 
+// Whether `video` holds the picture at `plan`'s factor and place.
+bool fits(const SDL_Surface* video, const ScaledWindow& plan)
+{
+    return video->format->BytesPerPixel >= 2 && video->w >= plan.x + kScreenWidth * plan.factor
+           && video->h >= plan.y + kScreenHeight * plan.factor;
+}
+
+// Makes `video` the window that scale_to_window fills from `picture`.
+void take_window(const SDL_Surface* picture, SDL_Surface* video, const ScaledWindow& plan)
+{
+    build_tables(picture->format, video->format);
+    window = video;
+    factor = plan.factor;
+    left = plan.x;
+    top = plan.y;
+    borders_to_paint = page_flips(video) ? 2 : 1;
+}
+
 }  // namespace
 
 ScaledWindow plan_scaled_window(int scale, bool full_screen)
@@ -139,9 +157,7 @@ SDL_Surface* open_scaled_screen(const ScaledWindow& plan)
     if (video == nullptr) {
         return nullptr;
     }
-    const int bytes = video->format->BytesPerPixel;
-    if (bytes < 2 || video->w < plan.x + kScreenWidth * plan.factor
-        || video->h < plan.y + kScreenHeight * plan.factor) {
+    if (!fits(video, plan)) {
         SDL_SetError("the window is not the %d x %d at %d bits asked for", plan.width, plan.height,
                      plan.bits_per_pixel);
         return nullptr;
@@ -151,12 +167,7 @@ SDL_Surface* open_scaled_screen(const ScaledWindow& plan)
     if (picture == nullptr) {
         return nullptr;
     }
-    build_tables(picture->format, video->format);
-    window = video;
-    factor = plan.factor;
-    left = plan.x;
-    top = plan.y;
-    borders_to_paint = page_flips(video) ? 2 : 1;
+    take_window(picture, video, plan);
     return picture;
 }
 
@@ -165,17 +176,10 @@ bool reopen_scaled_window(SDL_Surface* picture, const ScaledWindow& plan)
     window = nullptr;
     SDL_Surface* video =
         platform::set_video_mode(plan.width, plan.height, plan.bits_per_pixel, plan.flags);
-    if (video == nullptr || video->format->BytesPerPixel < 2
-        || video->w < plan.x + kScreenWidth * plan.factor
-        || video->h < plan.y + kScreenHeight * plan.factor) {
+    if (video == nullptr || !fits(video, plan)) {
         return false;
     }
-    build_tables(picture->format, video->format);
-    window = video;
-    factor = plan.factor;
-    left = plan.x;
-    top = plan.y;
-    borders_to_paint = page_flips(video) ? 2 : 1;
+    take_window(picture, video, plan);
     return true;
 }
 

@@ -39,23 +39,8 @@ constexpr char kUsage[] =
 
 constexpr char kVersion[] = "Frostrun " FROSTRUN_VERSION "\n";
 
-// The argument as it may appear in a one-line message: in quotes, control
-// characters written as \xHH, cut after kShownArgumentBytes bytes.
-std::string shown(std::string_view argument)
-{
-    std::string text = "'";
-    for (std::size_t i = 0; i < argument.size() && i < kShownArgumentBytes; ++i) {
-        const unsigned char byte = static_cast<unsigned char>(argument[i]);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            text += escaped;
-        } else {
-            text += static_cast<char>(byte);
-        }
-    }
-    return text + (argument.size() > kShownArgumentBytes ? "...'" : "'");
-}
+// The argument as it may appear in a one-line message.
+std::string shown(std::string_view argument) { return quoted(argument, kShownArgumentBytes); }
 
 // A command line that asks for nothing but its one line on standard error.
 CommandLine mistake(const std::string& problem)
@@ -190,3 +175,19 @@ CommandLine read_command_line(int argc, const char* const* argv)
 const char* usage_text() { return kUsage; }
 
 const char* version_text() { return kVersion; }
+
+std::string quoted(std::string_view text, std::size_t most_bytes)
+{
+    std::string shown_text = "'";
+    for (std::size_t i = 0; i < text.size() && i < most_bytes; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown_text += escaped;
+        } else {
+            shown_text += static_cast<char>(byte);
+        }
+    }
+    return shown_text + (text.size() > most_bytes ? "...'" : "'");
+}

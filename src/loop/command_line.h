@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // What the command line asks for.
 struct CommandLine {
@@ -27,3 +28,7 @@ const char* usage_text();
 
 // The text that --version prints.
 const char* version_text();
+
+// `text` as a one-line message shows it: in quotes, control characters
+// written as \xHH, cut after `most_bytes` bytes.
+std::string quoted(std::string_view text, std::size_t most_bytes);

@@ -8,6 +8,7 @@
 #include "base/demo_file.h"
 #include "base/demo_input.h"
 #include "base/frame_sums.h"
+#include "loop/command_line.h"
 
 namespace {
 
@@ -15,23 +16,8 @@ constexpr int kStatusBadFile = 2;
 
 Demo demo;  // the demo played back, read whole before the game starts
 
-// The file's name as a message shows it: in quotes, control characters
-// as \xHH, at most 60 bytes.
-std::string shown(const std::string& path)
-{
-    std::string text = "'";
-    for (std::size_t i = 0; i < path.size() && i < 60; ++i) {
-        const unsigned char byte = static_cast<unsigned char>(path[i]);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            text += escaped;
-        } else {
-            text += static_cast<char>(byte);
-        }
-    }
-    return text + (path.size() > 60 ? "...'" : "'");
-}
+// The file's name as a message shows it, at most 60 bytes.
+std::string shown(const std::string& path) { return quoted(path, 60); }
 
 int refuse(const char* what, const std::string& path, const std::string& problem)
 {

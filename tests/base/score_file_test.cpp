@@ -10,34 +10,18 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "base/score_file.h"
-#include "support/fake_platform.h"
+#include "support/harness.h"
 
 namespace {
 
 const std::string kDate = "2026-12-06T15:03:05Z";  // the fake platform's date
 const std::string kHead = "frostrun scores 1\n";
 
-// A data folder of this test's own, below a temporary folder that goes
-// when the test ends.
-std::string fresh_folder()
-{
-    static char root[] = "/tmp/frostrun-scores-XXXXXX";
-    fake::platform().data_folder = std::string(mkdtemp(root)) + "/data/frostrun";
-    std::atexit([] { std::filesystem::remove_all(root); });
-    return fake::platform().data_folder;
-}
-
-std::string read_text(const std::string& path)
-{
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
+std::string fresh_folder() { return harness::own_data_folder("/data/frostrun"); }
 
 // Saves a game of `score`; answers its rank in the table answered and
 // what standard error said.
@@ -110,7 +94,7 @@ TEST(ScoreFile, DamagedNewerOrUnwritableTablesNeverStopTheGame)
     const std::string folder = fresh_folder();
     const std::string path = folder + "/scores";
     EXPECT_EQ(save(120), "0 ");
-    EXPECT_EQ(read_text(path), kHead + "120 3 " + kDate + "\n");
+    EXPECT_EQ(harness::read_text(path), kHead + "120 3 " + kDate + "\n");
     const std::string aside = path + ".damaged-20261206T150305Z";
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
@@ -118,11 +102,11 @@ TEST(ScoreFile, DamagedNewerOrUnwritableTablesNeverStopTheGame)
         EXPECT_EQ(save(5), "0 frostrun: the score table " + path + " was damaged (" +
                                (*suffix ? "not a score table" : "not a file") + "); kept as " +
                                aside + suffix + "\n");
-        EXPECT_EQ(read_text(path), kHead + "5 3 " + kDate + "\n");
+        EXPECT_EQ(harness::read_text(path), kHead + "5 3 " + kDate + "\n");
         std::ofstream(path) << "junk" << suffix;
     }
     EXPECT_TRUE(std::filesystem::is_directory(aside));
-    EXPECT_EQ(read_text(aside + "-3"), "junk-2");
+    EXPECT_EQ(harness::read_text(aside + "-3"), "junk-2");
     const std::string newer = "frostrun scores 2\n50 3 " + kDate + "\n";
     const std::string not_saved = "0 frostrun: score not saved: ";
     std::ofstream(path) << newer;
@@ -143,7 +127,7 @@ TEST(ScoreFile, DamagedNewerOrUnwritableTablesNeverStopTheGame)
         fake::platform().data_folder = c.folder;
         stop_at = c.failing_step;
         EXPECT_EQ(save(60), not_saved + c.why + "\n");
-        EXPECT_EQ(read_text(path), kHead + "50 3 " + kDate + "\n");
+        EXPECT_EQ(harness::read_text(path), kHead + "50 3 " + kDate + "\n");
         EXPECT_FALSE(std::filesystem::exists(folder + "/scores.new"));
     }
 }
@@ -160,7 +144,7 @@ TEST(ScoreFile, KilledOrFailingAtAnyStepLeavesTheOldTableOrTheNew)
     long long score = 1;
     for (int k = 0; k < 8; ++k) {
         const bool renamed = k >= 6;
-        const std::string old_table = read_text(path);
+        const std::string old_table = harness::read_text(path);
         stop_at = steps[k];
         const pid_t writer = fork();
         if (writer == 0) {
@@ -175,7 +159,7 @@ TEST(ScoreFile, KilledOrFailingAtAnyStepLeavesTheOldTableOrTheNew)
         waitpid(writer, &status, 0);
         // The killed game's score is the best: the new table starts with it.
         const std::string whole = renamed ? kHead + std::to_string(score + 1) + " 3 " : old_table;
-        EXPECT_EQ(read_text(path).substr(0, whole.size()), whole) << stop_at;
+        EXPECT_EQ(harness::read_text(path).substr(0, whole.size()), whole) << stop_at;
         set_save_step_hook(fail_here);
         score += 2;
         EXPECT_EQ(save(score) == "0 ", renamed) << stop_at;
@@ -209,5 +193,5 @@ TEST(ScoreFile, GamesEndingTogetherAllEnter)
     for (int i = kWriters; i > kWriters - kTableSize; --i) {
         games += std::to_string(i) + " 3 " + kDate + "\n";
     }
-    EXPECT_EQ(read_text(folder + "/scores"), games);
+    EXPECT_EQ(harness::read_text(folder + "/scores"), games);
 }

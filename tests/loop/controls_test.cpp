@@ -19,14 +19,7 @@ namespace {
 
 constexpr char kLayoutVariable[] = "SDL12COMPAT_USE_GAME_CONTROLLERS";
 
-// Queues an event of `type`; for a key-down, of `key`.
-void push(Uint8 type, SDLKey key = SDLK_q)
-{
-    SDL_Event event{};
-    event.type = type;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
+using harness::push;
 
 // The key a pad event of `type` comes out as, SDLK_UNKNOWN when dropped.
 SDLKey key_for(Uint8 type, Uint8 number, Sint16 value)

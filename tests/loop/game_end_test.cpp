@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -26,29 +25,14 @@ const std::string kGames = "2048 12 2026-01-02T03:04:05Z\n70 2 2026-12-06T15:03:
 // A table file in a data folder of this test's own, holding `text`.
 std::string table_holding(const std::string& text)
 {
-    static char root[] = "/tmp/frostrun-end-XXXXXX";
-    fake::platform().data_folder = std::string(mkdtemp(root)) + "/frostrun";
-    std::atexit([] { std::filesystem::remove_all(root); });
-    std::filesystem::create_directory(fake::platform().data_folder);
-    std::ofstream(fake::platform().data_folder + "/scores") << text;
-    return fake::platform().data_folder + "/scores";
+    const std::string folder = harness::own_data_folder("/frostrun");
+    std::filesystem::create_directory(folder);
+    std::ofstream(folder + "/scores") << text;
+    return folder + "/scores";
 }
 
-std::string read_text(const std::string& path)
-{
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
-
-// Puts a key press in SDL's queue; SDLK_LAST stands for the close button.
-void press(SDLKey key)
-{
-    SDL_Event event{};
-    event.type = key == SDLK_LAST ? SDL_QUIT : SDL_KEYDOWN;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
+// Presses `key`; SDLK_LAST stands for the close button.
+void press(SDLKey key) { harness::push(key == SDLK_LAST ? SDL_QUIT : SDL_KEYDOWN, key); }
 
 }  // namespace
 
@@ -88,7 +72,7 @@ TEST(GameEnd, TheLastLifeShowsTheScoreAndTheBestGamesThisOneMarked)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(fake.flips, flips + 1);
     EXPECT_EQ(fake.delays, delays + 1);  // one poll, then space
-    EXPECT_EQ(read_text(table), "frostrun scores 1\n2048 12 2026-01-02T03:04:05Z\n"
+    EXPECT_EQ(harness::read_text(table), "frostrun scores 1\n2048 12 2026-01-02T03:04:05Z\n"
                                 "2048 1 2026-12-06T15:03:05Z\n70 2 2026-12-06T15:03:05Z\n");
     // GAME OVER; SCORE 2048, LEVEL 1; BEST GAMES: 1 2048 12, 2 2048 1 (marked), 3 70 2.
     EXPECT_EQ(shown, 0x0167826c9e8f0f6aull);
@@ -130,7 +114,7 @@ TEST(GameEnd, ScoresOptionPrintsTheTableAndChangesNothing)
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
         EXPECT_EQ(WEXITSTATUS(status), c.status);
-        EXPECT_EQ(read_text(table), c.text);
+        EXPECT_EQ(harness::read_text(table), c.text);
     }
 }
 

@@ -21,8 +21,9 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
+sys.path[:0] = [os.path.join(HERE, "..", "..", "tools", folder) for folder in ("", "sounds")]
 import xwindow  # noqa: E402
+from plot_disk_output import samples  # noqa: E402
 
 SOUNDS = os.path.join(HERE, "..", "..", "assets", "sounds")
 GOLDEN = os.path.join(HERE, "..", "replay", "golden")
@@ -35,14 +36,6 @@ def game_folder():
         shutil.copy(os.path.join(SOUNDS, "..", image), folder)
     shutil.copytree(SOUNDS, os.path.join(folder, "sounds"))
     return folder
-
-
-def samples(path, skip=0):
-    data = array.array("h")
-    with open(path, "rb") as f:
-        f.seek(skip)
-        data.frombytes(f.read())
-    return data
 
 
 def near(heard, sound, at, length):

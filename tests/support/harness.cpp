@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <SDL_image.h>
 
@@ -50,6 +53,29 @@ unsigned long long picture_hash(SDL_Surface* surface)
     }
     SDL_UnlockSurface(surface);
     return hash;
+}
+
+void push(Uint8 type, SDLKey key)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+std::string own_data_folder(const std::string& below)
+{
+    static char root[] = "/tmp/frostrun-test-XXXXXX";
+    fake::platform().data_folder = std::string(mkdtemp(root)) + below;
+    std::atexit([] { std::filesystem::remove_all(root); });
+    return fake::platform().data_folder;
+}
+
+std::string read_text(const std::string& path)
+{
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
 }
 
 }  // namespace harness
