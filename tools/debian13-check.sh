@@ -77,6 +77,13 @@ mkdir "$root/frostrun"
 git -C "$top" ls-files -z --cached --others --exclude-standard |
     (cd "$top" && xargs -0 sh -c 'for f; do [ -e "$f" ] || [ -L "$f" ] && printf "%s\0" "$f"; done' -) |
     tar -C "$top" --null -T - -cf - | tar -C "$root/frostrun" -xf -
+# Its history too, at the checked-out commit, so that the package test can
+# take the tree (uncommitted edits included) with git as it does here.
+git clone -q --no-checkout "$top" "$root/frostrun-git"
+mv "$root/frostrun-git/.git" "$root/frostrun/.git"
+rmdir "$root/frostrun-git"
+git -C "$root/frostrun" update-ref --no-deref HEAD "$(git -C "$top" rev-parse HEAD)"
+git -C "$root/frostrun" reset -q
 
 mount -t proc proc "$root/proc"
 mount -t sysfs sys "$root/sys"
