@@ -42,6 +42,17 @@ constexpr char kVersion[] = "Frostrun " FROSTRUN_VERSION "\n";
 // The argument as it may appear in a one-line message.
 std::string shown(std::string_view argument) { return quoted(argument, kShownArgumentBytes); }
 
+// An option's value: after its '=', or else the next argument, which it
+// then takes; empty when there is none.
+std::string_view option_value(std::string_view argument, int argc, const char* const* argv, int& i)
+{
+    const std::size_t equals = argument.find('=');
+    if (equals != std::string_view::npos) {
+        return argument.substr(equals + 1);
+    }
+    return i + 1 < argc ? std::string_view(argv[++i]) : std::string_view();
+}
+
 // A command line that asks for nothing but its one line on standard error.
 CommandLine mistake(const std::string& problem)
 {
@@ -98,12 +109,7 @@ CommandLine read_command_line(int argc, const char* const* argv)
             if (demo != CommandLine::kNoDemo && line.demo != CommandLine::kNoDemo) {
                 return mistake("--record, --play and --timedemo go one at a time");
             }
-            std::string_view file;
-            if (has_value) {
-                file = argument.substr(equals + 1);
-            } else if (i + 1 < argc) {
-                file = argv[++i];
-            }
+            const std::string_view file = option_value(argument, argc, argv, i);
             if (file.empty()) {
                 return mistake(std::string(name) + " needs a file");
             }
@@ -154,12 +160,7 @@ CommandLine read_command_line(int argc, const char* const* argv)
             }
             continue;
         }
-        std::string_view value;
-        if (has_value) {
-            value = argument.substr(equals + 1);
-        } else if (i + 1 < argc) {
-            value = argv[++i];
-        }
+        const std::string_view value = option_value(argument, argc, argv, i);
         if (value.empty()) {
             return mistake("--scale needs a value, a whole number from 1 to 6");
         }
